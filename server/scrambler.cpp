@@ -52,6 +52,8 @@ std::string scrambleLong(std::string_view secret, std::string_view filler) {
     return text;
 }
 
-std::string scrambleUserName(std::string_view name) { return encodeBase64(encodeBase64(name)); }
+std::string scrambleUserName(std::string_view name) {
+    return encodeBase64(encodeBase64(name));
+}
 
 } // namespace kvt::server
