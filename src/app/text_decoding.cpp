@@ -38,56 +38,74 @@ inline char16_t third(unsigned c, unsigned d) {
     return char16_t(((c << 6) & 0xC0) | (d & 0xFF));
 }
 
-} // namespace
-
-QString Base64ToText(const QString& text) {
-    qsizetype length = text.size();
-    const QChar* in = text.constData();
-    if (length > 0 && in[length - 1] == u'=')
+// Base64 of the `length` characters that `at(i)` gives; one or two trailing "=" ignored.
+template <typename At>
+QString decode(qsizetype length, At at) {
+    if (length > 0 && at(length - 1) == u'=')
         --length;
-    if (length > 0 && in[length - 1] == u'=')
+    if (length > 0 && at(length - 1) == u'=')
         --length;
 
     const qsizetype groups = length / 4;
     const qsizetype rest = length % 4;
-    const qsizetype outLength = groups * 3 + (rest >= 2 ? rest - 1 : 0);
-    QString result(outLength, Qt::Uninitialized);
+    QString result(groups * 3 + (rest >= 2 ? rest - 1 : 0), Qt::Uninitialized);
     char16_t* out = reinterpret_cast<char16_t*>(result.data());
-
-    for (qsizetype g = 0; g < groups; ++g, in += 4) {
-        const unsigned a = position(in[0]), b = position(in[1]);
-        const unsigned c = position(in[2]), d = position(in[3]);
+    qsizetype i = 0;
+    for (qsizetype g = 0; g < groups; ++g, i += 4) {
+        const unsigned a = position(at(i)), b = position(at(i + 1));
+        const unsigned c = position(at(i + 2)), d = position(at(i + 3));
         *out++ = first(a, b);
         *out++ = second(b, c);
         *out++ = third(c, d);
     }
     if (rest >= 2) {
-        const unsigned a = position(in[0]), b = position(in[1]);
+        const unsigned a = position(at(i)), b = position(at(i + 1));
         *out++ = first(a, b);
         if (rest == 3)
-            *out++ = second(b, position(in[2]));
+            *out++ = second(b, position(at(i + 2)));
     }
     return result;
 }
 
-QString BlockSwap(const QString& text, int n) {
-    const qsizetype length = text.size();
-    if (n <= 0 || length <= n)
-        return text;
-    const qsizetype secondLength = qMin<qsizetype>(n, length - n);
-    QString result;
-    result.reserve(length);
-    result.append(text.constData() + n, secondLength);
-    result.append(text.constData(), n);
-    result.append(text.constData() + n + secondLength, length - n - secondLength);
-    return result;
+// Length of the block that moves to the front: the second block, as long as the text allows.
+qsizetype secondBlock(qsizetype length, int n) {
+    return n <= 0 || length <= n ? 0 : qMin<qsizetype>(n, length - n);
 }
 
-namespace {
-QString pass(const QString& text, int n) {
-    return Base64ToText(BlockSwap(text, n));
+// Base64ToText(BlockSwap(text, n)) without building the swapped text: position i of the
+// swapped text is read from where it came from.
+QString pass(QStringView text, int n) {
+    const qsizetype moved = secondBlock(text.size(), n);
+    if (moved == 0)
+        return decode(text.size(), [text](qsizetype i) { return text[i]; });
+    return decode(text.size(), [text, moved, n](qsizetype i) {
+        if (i < moved)
+            return text[i + n];
+        if (i < moved + n)
+            return text[i - moved];
+        return text[i];
+    });
 }
+
 } // namespace
+
+QString Base64ToText(const QString& text) {
+    const QChar* in = text.constData();
+    return decode(text.size(), [in](qsizetype i) { return in[i]; });
+}
+
+QString BlockSwap(const QString& text, int n) {
+    const qsizetype length = text.size();
+    const qsizetype moved = secondBlock(length, n);
+    if (moved == 0)
+        return text;
+    QString result;
+    result.reserve(length);
+    result.append(text.constData() + n, moved);
+    result.append(text.constData(), n);
+    result.append(text.constData() + n + moved, length - n - moved);
+    return result;
+}
 
 QString UnscrambleShort(const QString& text) {
     return pass(pass(pass(text, 5), 7), 4);
@@ -99,8 +117,8 @@ QString UnscrambleLong(const QString& text) {
         t = Base64ToText(t);
     t = pass(t, 6);
     t = pass(t, 5);
-    // A result shorter than the eight filler characters leaves an empty remainder.
-    t = pass(t.size() > 8 ? t.mid(8) : QString(), 6);
+    // A result of the eight filler characters or fewer leaves an empty remainder.
+    t = pass(QStringView(t).mid(qMin<qsizetype>(8, t.size())), 6);
     return pass(t, 3);
 }
 

@@ -18,7 +18,8 @@ namespace kvt {
 // the first area and lines without "=" are ignored (the backend never sends them). CR, LF and
 // CR LF all end a line.
 //
-// Lookups ignore letter case. Duplicates stay visible in `areas()` and `lineNames()`, but a
+// Lookups ignore letter case (Unicode simple case folding per code point, the folding of
+// QString::toCaseFolded). Duplicates stay visible in `areas()` and `lineNames()`, but a
 // lookup finds the first occurrence: a second area whose name matches an earlier one is
 // listed, yet its name leads to the earlier area's lines.
 class LineCatalogue {
