@@ -1,12 +1,15 @@
 #include "app/main_window_engine.h"
 
 #include "app/main_window_texts.h"
+#include "app/pump_wait.h"
 #include "app/remembered_choices.h"
 #include "app/shared_flags.h"
 #include "app/text_choice.h"
 #include "app/user_prompts.h"
 #include "backend/deployment.h"
+#include "backend/http_exchange.h"
 #include "backend/md5_hex.h"
+#include "backend/script_url.h"
 #include "backend/session_state.h"
 #include "lines/line_catalogue.h"
 #include "lines/line_list_model.h"
@@ -274,6 +277,57 @@ void MainWindowEngine::AreaTxt2Change() {
 
 void MainWindowEngine::AreaTxt2Change2() {
     fillFromArea(true);
+}
+
+void MainWindowEngine::selectChooserItemByName(const QString& name) {
+    IPAddrTxtIndex = -1;
+    for (int i = 0; i < IPAddrTxt.size(); ++i) {
+        if (IPAddrTxt.at(i).compare(name, Qt::CaseInsensitive) == 0) {
+            IPAddrTxtIndex = i;
+            break;
+        }
+    }
+}
+
+void MainWindowEngine::linenamesearchClick() {
+    KeptAreaIndex = AreaTxt2Index;
+    RebuildAreaBar(KeptAreaIndex);
+    AreaTxt2Change2();
+    if (lineList_->rowCount() == 0)
+        return;
+    lineList_->setFocusedRow(0);
+    selectChooserItemByName(lineList_->record(0).name);
+    Q_EMIT choosersChanged();
+}
+
+void MainWindowEngine::vt1Click() {
+    const int row = lineList_->focusedRow();
+    if (row < 0) {
+        IPAddrTxtIndex = IPAddrTxt.isEmpty() ? -1 : 0;
+        Q_EMIT choosersChanged();
+        return;
+    }
+    const QString name = lineList_->record(row).name;
+    if (name.isEmpty())
+        return;
+    selectChooserItemByName(name);
+    linelabel = LineLabelText(IPAddrTxtText());
+    Q_EMIT choosersChanged();
+    Q_EMIT statusPanelChanged();
+}
+
+void MainWindowEngine::N14Click() {
+    const QString answer = FetchText(ServerListUrl(QStringLiteral("flushvpnlistkvt802")));
+    PumpMessages();
+    if (answer.isEmpty()) {
+        Prompts().message(Tr("Unable to update the server list, please try again later",
+                             "无法更新服务器列表，请稍后再试"),
+                          UserPrompts::Icon::None);
+        return;
+    }
+    ReplaceLineCatalogue(answer);
+    RestoreChoices();
+    AreaTxt2Change();
 }
 
 bool MainWindowEngine::FormCloseQuery() {

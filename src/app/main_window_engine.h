@@ -90,6 +90,19 @@ public:
     // The same, keeping only lines whose name contains the search text.
     void AreaTxt2Change2();
 
+    // Search (button `linenamesearch`, or Enter in `linenametxt`): rebuilds the area lists
+    // keeping the area, lists only the lines whose name contains the search text and focuses
+    // the first of them.
+    void linenamesearchClick();
+    // Click or double click on a row of `vt1`: the focused row's line becomes the selected
+    // line.
+    void vt1Click();
+    // Menu "Refresh line": downloads the server list again and rebuilds the lists from it.
+    void N14Click();
+
+    // The area index the search keeps while it rebuilds the area lists.
+    int KeptAreaIndex = -1;
+
     // The window is asked to close: true allows it. While a tunnel is up the user is asked
     // first; No keeps the window (minimised) and the connection.
     bool FormCloseQuery();
@@ -128,6 +141,7 @@ private:
     void refuseWhileSpeedTestRuns();
     void fillFromArea(bool filtered);
     void restoreRememberedLine();
+    void selectChooserItemByName(const QString& name);
 
     LineListModel* lineList_;
 };

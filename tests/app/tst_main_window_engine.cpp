@@ -332,6 +332,43 @@ private Q_SLOTS:
         QVERIFY(engine->linenametxt.isEmpty());
         QCOMPARE(engine->lineList().rowCount(), 3);
     }
+
+    void searchFocusesFirstRowAndSelectsItIgnoringCase() {
+        ReplaceLineCatalogue(QStringLiteral(
+            "[A]\nzeta=QUJD,1,,1,\nNODE-b=QUJD,1,,1,\nnode-b=QUJD,1,,1,\n[B]\nx=QUJD,1,,1,\n"));
+        QVERIFY(engine->RestoreChoices());
+        engine->SelectArea(0);
+        engine->linenametxt = QStringLiteral("-b");
+        engine->linenamesearchClick();
+        QCOMPARE(engine->AreaTxt2Index, 0); // the area is kept
+        QCOMPARE(engine->KeptAreaIndex, 0);
+        QCOMPARE(engine->areaBarItems.size(), 2);
+        QCOMPARE(engine->lineList().rowCount(), 2);
+        QCOMPARE(engine->lineList().focusedRow(), 0);
+        // The first chooser item equal to the row's name, letter case ignored.
+        QCOMPARE(engine->IPAddrTxtIndex, 1);
+        QCOMPARE(engine->linelabel, QString()); // the search leaves the line label alone
+
+        engine->linenametxt = QStringLiteral("nothing");
+        engine->linenamesearchClick();
+        QCOMPARE(engine->lineList().rowCount(), 0);
+        QCOMPARE(engine->IPAddrTxtIndex, 0);
+    }
+
+    void rowClickSelectsTheLine() {
+        QVERIFY(engine->RestoreChoices());
+        engine->SelectArea(1);
+        engine->vt1Click(); // no focused row: the first line
+        QCOMPARE(engine->IPAddrTxtIndex, 0);
+        const int row = engine->lineList().rowCount() - 1;
+        engine->lineList().setFocusedRow(row);
+        engine->vt1Click();
+        QCOMPARE(engine->IPAddrTxtText(), engine->lineList().record(row).name);
+        QCOMPARE(engine->linelabel, QStringLiteral("当前节点：") + engine->IPAddrTxtText());
+        UiLanguage = 2;
+        engine->vt1Click();
+        QCOMPARE(engine->linelabel, QStringLiteral("Line:") + engine->IPAddrTxtText());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestMainWindowEngine)
