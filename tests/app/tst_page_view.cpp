@@ -3,6 +3,7 @@
 
 #include "app/page_loader.h"
 #include "app/ui/page_view.h"
+#include "backend/ui/login_window.h"
 
 #include <QBuffer>
 #include <QDesktopServices>
@@ -110,6 +111,7 @@ private Q_SLOTS:
 
     void cleanupTestCase() {
         loader_->network()->clearConnectionCache();
+        PageLoader::shared().network()->clearConnectionCache();
         server_.reset();
         loader_.reset();
     }
@@ -193,6 +195,21 @@ private Q_SLOTS:
         QCOMPARE(view.toPlainText(), shown);
         QVERIFY(!view.isLoading());
         QCOMPARE(view.pageUrl(), server_->url("/kvtclient/right.htm"));
+    }
+
+    void loginBannerAtFirstShow() {
+        Tfrmlogin login;
+        login.setBannerUrl(server_->url("/kvtclient/right.htm"));
+        login.setNoticeUrl(QUrl());
+        QSignalSpy loaded(login.wb1(), &PageView::pageLoaded);
+        login.show();
+        QVERIFY(loaded.wait(60000));
+        QVERIFY(loaded.first().first().toBool());
+        QVERIFY(login.wb1()->toPlainText().contains(QStringLiteral("公告 notice")));
+        // Showing the window again does not reload the banner.
+        login.hide();
+        login.show();
+        QVERIFY(!login.wb1()->isLoading());
     }
 
     void laterAddressWins() {

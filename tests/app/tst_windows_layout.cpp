@@ -49,6 +49,12 @@ QStringList actionNames(const QWidget* menu) {
     return names;
 }
 
+// The login window's pages stay unloaded: these tests are about the window, not the pages.
+void offline(Tfrmlogin& login) {
+    login.setBannerUrl(QUrl());
+    login.setNoticeUrl(QUrl());
+}
+
 bool isFixedSize(const QWidget& window) {
     return window.minimumSize() == window.maximumSize() && window.minimumSize() == window.size();
 }
@@ -60,7 +66,7 @@ class TestWindowsLayout : public QObject {
 private Q_SLOTS:
     void loginWindowFrame() {
         Tfrmlogin login;
-        login.setNoticeUrl(QUrl());
+        offline(login);
         login.show();
         QCOMPARE(login.size(), QSize(349, 323));
         QVERIFY(isFixedSize(login));
@@ -130,7 +136,7 @@ private Q_SLOTS:
 
     void loginKeysAndButtons() {
         Tfrmlogin login;
-        login.setNoticeUrl(QUrl());
+        offline(login);
         QSignalSpy handlers(&login, &Tfrmlogin::handlerCalled);
         login.show();
         handlers.clear(); // FormShow
@@ -155,6 +161,7 @@ private Q_SLOTS:
 
     void loginPasswordIsMaskedWithStars() {
         Tfrmlogin login;
+        offline(login);
         login.edt_pass()->setText(QStringLiteral("secret"));
         login.show();
         QCOMPARE(login.edt_pass()->displayText(), QStringLiteral("******"));
@@ -183,14 +190,14 @@ private Q_SLOTS:
 
     void noticeBoardBesideLoginAndFollowing() {
         Tfrmlogin login;
-        login.setNoticeUrl(QUrl());
+        offline(login);
         login.show();
         login.move(100, 120);
         QTRY_COMPARE(login.frameGeometry().topLeft(), QPoint(100, 120));
 
         // The hidden login window of the start sequence never opens a board.
         Tfrmlogin hidden;
-        hidden.setNoticeUrl(QUrl());
+        offline(hidden);
         hidden.Timer1Timer();
         QVERIFY(!hidden.noticeBoard());
         QVERIFY(hidden.Timer1()->isActive());
@@ -225,7 +232,7 @@ private Q_SLOTS:
         QPointer<TForm5> board;
         {
             Tfrmlogin login;
-            login.setNoticeUrl(QUrl());
+            offline(login);
             login.show();
             QTRY_VERIFY_WITH_TIMEOUT(login.noticeBoard(), 20000);
             board = login.noticeBoard();

@@ -71,6 +71,8 @@ Tfrmmain::Tfrmmain(QWidget* parent) : QMainWindow(parent) {
     web1_->setGeometry(0, 0, 790, 75);
     web1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     web1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // A banner: its picture starts at the pane's corner.
+    web1_->document()->setDocumentMargin(0);
 
     sb_ = new AreaBar(client_);
     sb_->setGeometry(2, 78, 102, 390);
@@ -125,29 +127,31 @@ Tfrmmain::~Tfrmmain() = default;
 void Tfrmmain::buildLineBox() {
     sGroupBox1_ = namedWidget<QGroupBox>(client_, "sGroupBox1", QRect(107, 76, 380, 74));
 
-    sLabel3_ = label(sGroupBox1_, "sLabel3", QStringLiteral("线路："), QRect(8, 10, 44, 24));
-    IPAddrTxt_ = namedWidget<QComboBox>(sGroupBox1_, "IPAddrTxt", QRect(52, 10, 206, 24));
+    // Row one: the line and the encryption box; row two: the mode and the speed tests. The
+    // rows are laid out for the longer English captions too.
+    sLabel3_ = label(sGroupBox1_, "sLabel3", QStringLiteral("线路："), QRect(6, 10, 54, 24));
+    IPAddrTxt_ = namedWidget<QComboBox>(sGroupBox1_, "IPAddrTxt", QRect(60, 10, 172, 24));
     IPAddrTxt_->setMaxVisibleItems(20);
     sLabel3_->setBuddy(IPAddrTxt_);
-    cesu_ = button(sGroupBox1_, "cesu", QStringLiteral("单个测速"), QRect(266, 9, 106, 26));
-
-    sLabel4_ = label(sGroupBox1_, "sLabel4", QStringLiteral("模式："), QRect(8, 42, 44, 24));
-    const QString modeHint =
-        QStringLiteral("模式一连接：最常用的连接方式，连接速度快而稳定，适合大部分网络\n"
-                       "模式二连接：适合少数网吧网/教育网/铁通网/公司局域网等多样化网络");
-    rb_pptp_ = namedWidget<QRadioButton>(sGroupBox1_, "rb_pptp", QRect(52, 42, 64, 24));
-    rb_pptp_->setText(QStringLiteral("模式一"));
-    rb_pptp_->setToolTip(modeHint);
-    rb_pptp_->setChecked(true);
-    rb_lp2p_ = namedWidget<QRadioButton>(sGroupBox1_, "rb_lp2p", QRect(116, 42, 64, 24));
-    rb_lp2p_->setText(QStringLiteral("模式二"));
-    rb_lp2p_->setToolTip(modeHint);
-    sCheckBox1_ = namedWidget<QCheckBox>(sGroupBox1_, "sCheckBox1", QRect(182, 42, 82, 24));
+    sCheckBox1_ = namedWidget<QCheckBox>(sGroupBox1_, "sCheckBox1", QRect(238, 10, 136, 24));
     sCheckBox1_->setText(QStringLiteral("增强加密"));
     sCheckBox1_->setToolTip(QStringLiteral("采用128位强加密；用于增强web访问的稳定性和安全性"));
     sCheckBox1_->setChecked(true);
+
+    sLabel4_ = label(sGroupBox1_, "sLabel4", QStringLiteral("模式："), QRect(6, 42, 54, 24));
+    const QString modeHint =
+        QStringLiteral("模式一连接：最常用的连接方式，连接速度快而稳定，适合大部分网络\n"
+                       "模式二连接：适合少数网吧网/教育网/铁通网/公司局域网等多样化网络");
+    rb_pptp_ = namedWidget<QRadioButton>(sGroupBox1_, "rb_pptp", QRect(60, 42, 62, 24));
+    rb_pptp_->setText(QStringLiteral("模式一"));
+    rb_pptp_->setToolTip(modeHint);
+    rb_pptp_->setChecked(true);
+    rb_lp2p_ = namedWidget<QRadioButton>(sGroupBox1_, "rb_lp2p", QRect(122, 42, 62, 24));
+    rb_lp2p_->setText(QStringLiteral("模式二"));
+    rb_lp2p_->setToolTip(modeHint);
+    cesu_ = button(sGroupBox1_, "cesu", QStringLiteral("单个测速"), QRect(188, 41, 90, 26));
     btn_speed_ =
-        button(sGroupBox1_, "btn_speed", QStringLiteral("批量测速"), QRect(266, 41, 106, 26));
+        button(sGroupBox1_, "btn_speed", QStringLiteral("批量测速"), QRect(282, 41, 90, 26));
 }
 
 void Tfrmmain::buildStatusPanel() {

@@ -26,7 +26,7 @@ namespace kvt::ui {
 namespace {
 
 QLabel* fieldLabel(QWidget* parent, const char* name, const QString& text, int top) {
-    QLabel* label = namedWidget<QLabel>(parent, name, QRect(16, top, 62, 24));
+    QLabel* label = namedWidget<QLabel>(parent, name, QRect(12, top, 68, 24));
     label->setText(text);
     label->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
     return label;
@@ -52,6 +52,8 @@ Tfrmlogin::Tfrmlogin(QWidget* parent) : QDialog(parent) {
     wb1_->setGeometry(0, 0, 352, 80);
     wb1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     wb1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // A banner: its picture starts at the pane's corner.
+    wb1_->document()->setDocumentMargin(0);
 
     sGroupBox1_ = namedWidget<QGroupBox>(this, "sGroupBox1", QRect(6, 84, 337, 206));
     sGroupBox1_->setTitle(QStringLiteral("登陆"));
@@ -60,25 +62,25 @@ Tfrmlogin::Tfrmlogin(QWidget* parent) : QDialog(parent) {
     sLabel2_ = fieldLabel(sGroupBox1_, "sLabel2", QStringLiteral("密  码:"), 60);
     sLabel3_ = fieldLabel(sGroupBox1_, "sLabel3", QStringLiteral("语  言:"), 94);
 
-    edt_user_ = namedWidget<QLineEdit>(sGroupBox1_, "edt_user", QRect(80, 26, 150, 24));
-    edt_pass_ = namedWidget<QLineEdit>(sGroupBox1_, "edt_pass", QRect(80, 60, 150, 24));
+    edt_user_ = namedWidget<QLineEdit>(sGroupBox1_, "edt_user", QRect(82, 26, 150, 24));
+    edt_pass_ = namedWidget<QLineEdit>(sGroupBox1_, "edt_pass", QRect(82, 60, 150, 24));
     edt_pass_->setEchoMode(QLineEdit::Password);
     // Masked with "*" as designed, whatever the style's own mask character.
     edt_pass_->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
     sLabel1_->setBuddy(edt_user_);
     sLabel2_->setBuddy(edt_pass_);
 
-    lang_ = namedWidget<QComboBox>(sGroupBox1_, "lang", QRect(80, 94, 150, 24));
+    lang_ = namedWidget<QComboBox>(sGroupBox1_, "lang", QRect(82, 94, 150, 24));
     lang_->addItems(
         {QStringLiteral("简体中文"), QStringLiteral("English"), QStringLiteral("繁体中文")});
     lang_->setCurrentIndex(0);
     lang_->installEventFilter(this);
     sLabel3_->setBuddy(lang_);
 
-    sButton1_ = button(sGroupBox1_, "sButton1", QStringLiteral("帐户注册"), QRect(242, 25, 80, 26));
-    sButton2_ = button(sGroupBox1_, "sButton2", QStringLiteral("帐户充值"), QRect(242, 59, 80, 26));
+    sButton1_ = button(sGroupBox1_, "sButton1", QStringLiteral("帐户注册"), QRect(240, 25, 84, 26));
+    sButton2_ = button(sGroupBox1_, "sButton2", QStringLiteral("帐户充值"), QRect(240, 59, 84, 26));
 
-    chkpass_ = namedWidget<QCheckBox>(sGroupBox1_, "chkpass", QRect(80, 128, 120, 22));
+    chkpass_ = namedWidget<QCheckBox>(sGroupBox1_, "chkpass", QRect(82, 128, 120, 22));
     chkpass_->setText(QStringLiteral("记住密码"));
     // Its state is stored with the other choices but the user never sees it.
     chkstatus_ = namedWidget<QCheckBox>(sGroupBox1_, "chkstatus", QRect(200, 128, 120, 22));
@@ -112,6 +114,7 @@ Tfrmlogin::Tfrmlogin(QWidget* parent) : QDialog(parent) {
     // Only a choice by the user is a change; selecting an entry from code applies nothing.
     connect(lang_, &QComboBox::activated, this, &Tfrmlogin::langChange);
 
+    bannerUrl_ = ServicePageUrl(endpoints().bannerHost, QStringLiteral("top.htm"));
     noticeUrl_ = ServicePageUrl(endpoints().noticeHost, QStringLiteral("right.htm"));
     Timer1_ = new QTimer(this);
     Timer1_->setObjectName(QStringLiteral("Timer1"));
@@ -200,13 +203,17 @@ void Tfrmlogin::Timer1Timer() {
 }
 
 void Tfrmlogin::showEvent(QShowEvent* event) {
-    if (!centred_) {
-        centred_ = true;
+    const bool first = !shownOnce_;
+    if (first) {
+        shownOnce_ = true;
         centerOnScreen(this);
     }
     QDialog::showEvent(event);
-    if (!event->spontaneous())
-        emit handlerCalled(QStringLiteral("FormShow"));
+    if (event->spontaneous())
+        return;
+    if (first)
+        wb1_->showUrl(bannerUrl_);
+    emit handlerCalled(QStringLiteral("FormShow"));
 }
 
 void Tfrmlogin::moveEvent(QMoveEvent* event) {

@@ -63,6 +63,10 @@ public:
     QString controlText(const QString& name) const;
     int applyTexts(const ControlTexts& texts);
 
+    // The banner page wb1 shows when the window is first shown; defaults to top.htm on the
+    // banner host.
+    QUrl bannerUrl() const { return bannerUrl_; }
+    void setBannerUrl(const QUrl& url) { bannerUrl_ = url; }
     // The notice board's page; defaults to right.htm on the notice host.
     QUrl noticeUrl() const { return noticeUrl_; }
     void setNoticeUrl(const QUrl& url) { noticeUrl_ = url; }
@@ -118,10 +122,11 @@ private:
     QLabel* Label3_;
     QTimer* Timer1_;
 
+    QUrl bannerUrl_;
     QUrl noticeUrl_;
     QPointer<TForm5> noticeBoard_;
     bool noticeShown_ = false;
-    bool centred_ = false;
+    bool shownOnce_ = false;
 };
 
 } // namespace kvt::ui
