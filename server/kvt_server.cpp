@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include <atomic>
 #include <chrono>
@@ -62,6 +63,12 @@ struct KvtServer::Private {
     void bind(Listener& listener, int port) {
         const std::string& host = context.config.listenAddress;
         listener.server.set_payload_max_length(MaxPayload);
+        // httplib also sets SO_REUSEPORT by default, which would let a second kvt-server
+        // share the port silently instead of failing to start.
+        listener.server.set_socket_options([](socket_t socket) {
+            const int yes = 1;
+            setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+        });
         registerRoutes(listener.server, context);
         if (port == 0) {
             listener.port = listener.server.bind_to_any_port(host);
@@ -119,7 +126,15 @@ void KvtServer::start() {
     if (d->started)
         return;
     d->bind(d->main, d->context.config.mainPort);
-    d->bind(d->fallback, d->context.config.fallbackPort);
+    try {
+        d->bind(d->fallback, d->context.config.fallbackPort);
+    } catch (const StartError&) {
+        // httplib closes a bound socket only through a running listener.
+        Private::serve(d->main);
+        Private::halt(d->main);
+        d->main.port = 0;
+        throw;
+    }
     d->context.mainPort = d->main.port;
     d->context.fallbackPort = d->fallback.port;
     d->started = true;

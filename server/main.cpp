@@ -51,16 +51,17 @@ int main(int argc, char** argv) {
     try {
         kvt::server::KvtServer server(commandLine.config);
         server.start();
-        const std::string& host = server.config().listenAddress;
-        std::printf("listening on main=%s:%d fallback=%s:%d database=%s\n", host.c_str(),
-                    server.mainPort(), host.c_str(), server.fallbackPort(),
-                    server.config().databasePath.c_str());
-        std::fflush(stdout);
+        // The port file first: whoever waits for the line below may read it at once.
         if (!commandLine.portFile.empty() &&
             !writePortFile(commandLine.portFile, server.mainPort(), server.fallbackPort())) {
             std::fprintf(stderr, "kvt-server: cannot write %s\n", commandLine.portFile.c_str());
             return 1;
         }
+        const std::string& host = server.config().listenAddress;
+        std::printf("listening on main=%s:%d fallback=%s:%d database=%s\n", host.c_str(),
+                    server.mainPort(), host.c_str(), server.fallbackPort(),
+                    server.config().databasePath.c_str());
+        std::fflush(stdout);
         int signalNumber = 0;
         sigwait(&stopSignals, &signalNumber);
         server.stop();
