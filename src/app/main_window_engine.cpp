@@ -62,6 +62,7 @@ MainWindowEngine::MainWindowEngine(QObject* parent)
     statuslabel = design.statuslabel;
     protocollabel = design.protocollabel;
     lineList_->setHeaders({design.vt1_column1, design.vt1_column2, design.vt1_column3});
+    enabled_.insert(QStringLiteral("btn_disconn"), false);
     exitProcess = [](int code) {
         QCoreApplication::exit(code);
     };
@@ -87,6 +88,19 @@ QString MainWindowEngine::AreaTxt2Text() const {
 QString MainWindowEngine::IPAddrTxtText() const {
     return IPAddrTxtIndex >= 0 && IPAddrTxtIndex < IPAddrTxt.size() ? IPAddrTxt.at(IPAddrTxtIndex)
                                                                     : QString();
+}
+
+void MainWindowEngine::setControlEnabled(const QString& control, bool enabled) {
+    enabled_.insert(control, enabled);
+    Q_EMIT controlEnabledChanged(control, enabled);
+}
+
+bool MainWindowEngine::isControlEnabled(const QString& control) const {
+    return enabled_.value(control, true);
+}
+
+void MainWindowEngine::setControlText(const QString& control, const QString& text) {
+    Q_EMIT controlTextChanged(control, text);
 }
 
 void MainWindowEngine::applyLanguageTexts() {

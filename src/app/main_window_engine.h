@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -43,6 +44,18 @@ public:
     QString localiplabel;
     QString datalabel;
     QString userlabel;
+
+    // Colour of the status line as 0xRRGGBB (black at start).
+    quint32 statuslabelColor = 0x000000;
+
+    // Enabled state of the window's controls by control name (a control not listed is
+    // enabled). Subsystems that change it (connect, disconnect, speed test) call
+    // setControlEnabled; the window applies controlEnabledChanged.
+    void setControlEnabled(const QString& control, bool enabled);
+    bool isControlEnabled(const QString& control) const;
+    // A caption set at run time (for example the speed-test button's while the test runs);
+    // the window applies controlTextChanged.
+    void setControlText(const QString& control, const QString& text);
 
     // The hidden area lists (area names in document order) and the line chooser; an index of
     // -1 means no selection. The current area is AreaTxt2's selection, the current line the
@@ -134,6 +147,8 @@ Q_SIGNALS:
     void areaBarChanged();
     void pagesRequested(const QString& web1Url, const QString& web2Url);
     void minimizeRequested();
+    void controlEnabledChanged(const QString& control, bool enabled);
+    void controlTextChanged(const QString& control, const QString& text);
 
 private:
     void fillAreaLists();
@@ -144,6 +159,7 @@ private:
     void selectChooserItemByName(const QString& name);
 
     LineListModel* lineList_;
+    QHash<QString, bool> enabled_;
 };
 
 } // namespace kvt
