@@ -631,9 +631,12 @@ private Q_SLOTS:
                      qPrintable(QStringLiteral("row %1: %2").arg(row).arg(pixel(row).name())));
         QCOMPARE(pixel(7), QColor(164, 162, 165));
         QCOMPARE(pixel(8), QColor(100, 200, 255)); // focused
+        // The fill reaches into the neighbouring cells but not past the row's last column.
+        const QColor base = view.palette().color(QPalette::Base);
+        const int rowMiddle = view.visualRect(model.index(0, 0)).center().y();
+        QCOMPARE(QColor(image.pixel(view.header()->length() + 2, rowMiddle)), base);
 
         // The selected "NA" row: the selection colour blended over the base colour.
-        const QColor base = view.palette().color(QPalette::Base);
         const QColor selected = pixel(6);
         auto blend = [](int selection, int under) {
             return (selection * 200 + under * 55) / 255;

@@ -8,6 +8,8 @@
 #include <QStandardItemModel>
 #include <QStyledItemDelegate>
 
+#include <algorithm>
+
 namespace kvt::ui {
 
 namespace {
@@ -30,8 +32,14 @@ public:
                const QModelIndex& index) const override {
         QStyleOptionViewItem opt(option);
         initStyleOption(&opt, index);
-        const QRect cell =
+        QRect cell =
             opt.rect.adjusted(-LineListView::CellWidening, 0, LineListView::CellWidening, 0);
+        // Not past the row's own ends: beyond the last column the list stays empty.
+        if (const auto* view = qobject_cast<const QTreeView*>(opt.widget)) {
+            const QHeaderView* header = view->header();
+            cell.setLeft(std::max(cell.left(), -header->offset()));
+            cell.setRight(std::min(cell.right(), header->length() - header->offset() - 1));
+        }
         const bool focused = index.data(LineListModel::FocusedRole).toBool();
         const bool selected = opt.state.testFlag(QStyle::State_Selected);
 
