@@ -37,4 +37,6 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
 fi
 
 echo "demo: backend on 127.0.0.1:8006 and :8005; log in as demo / demo123"
+echo "demo: (expired / expired123 and useup / useup123 show the refusals; the language list"
+echo "demo: in the login window switches between 简体中文, English and 繁体中文)"
 build/kvt-client --main-node 127.0.0.1:8006 --fallback-node 127.0.0.1:8005 "$@"

@@ -87,6 +87,18 @@ void LineListModel::setHeaders(const QStringList& headers) {
     Q_EMIT headerDataChanged(Qt::Horizontal, 0, 2);
 }
 
+bool LineListModel::setHeaderData(int section, Qt::Orientation orientation, const QVariant& value,
+                                  int role) {
+    if (orientation != Qt::Horizontal || (role != Qt::DisplayRole && role != Qt::EditRole) ||
+        section < 0 || section >= columnCount())
+        return false;
+    while (headers_.size() < columnCount())
+        headers_.append(QString());
+    headers_[section] = value.toString();
+    Q_EMIT headerDataChanged(Qt::Horizontal, section, section);
+    return true;
+}
+
 void LineListModel::clear() {
     beginResetModel();
     rows_.clear();

@@ -75,8 +75,11 @@ public:
     // with the list.
     quint64 RotationCursor = 0;
 
-    // Column headers in the current language; set by the window when texts change.
+    // Column headers in the current language, set when a language is applied. One title can
+    // also be set through setHeaderData (horizontal, display or edit role, columns 0 to 2).
     void setHeaders(const QStringList& headers);
+    bool setHeaderData(int section, Qt::Orientation orientation, const QVariant& value,
+                       int role = Qt::EditRole) override;
 
 private:
     struct Row {

@@ -3,6 +3,7 @@
 #include "app/text_choice.h"
 #include "app/to_traditional.h"
 #include "app/ui_language.h"
+#include "app/update_prompt_texts.h"
 
 #include <QFile>
 #include <QHash>
@@ -356,6 +357,26 @@ private Q_SLOTS:
                                        << "線路:";
         QTest::newRow("disconnect tw") << 3 << "main.btn_disconn"
                                        << "斷開連接";
+        QTest::newRow("update caption en") << 2 << "update.caption"
+                                           << "Update";
+        QTest::newRow("update download en") << 2 << "update.sButton1"
+                                            << "Download";
+        QTest::newRow("update later en") << 2 << "update.sButton2"
+                                         << "Cancel";
+        QTest::newRow("update notice en")
+            << 2 << "update.sLabel1"
+            << "There have been updated version, the old version may not be available, we "
+               "strongly recommend that you download the latest version";
+        QTest::newRow("update caption zh") << 1 << "update.caption"
+                                           << "软件更新";
+        QTest::newRow("update notice zh") << 0 << "update.sLabel1"
+                                          << "已经有新版，请立即下载更新，否则可能无法使用";
+        QTest::newRow("update download zh") << 1 << "update.sButton1"
+                                            << "立即下载";
+        QTest::newRow("update later zh") << 1 << "update.sButton2"
+                                         << "下次再说";
+        QTest::newRow("update caption tw") << 3 << "update.caption"
+                                           << "軟件更新";
     }
     void tableLiterals() {
         QFETCH(int, language);
@@ -365,9 +386,10 @@ private Q_SLOTS:
             REQUIRE_TABLE();
         const QString window = control.section(QLatin1Char('.'), 0, 0);
         const QString name = control.section(QLatin1Char('.'), 1);
-        const QList<NamedText> entries = window == QLatin1String("login")
-                                             ? Entries(LoginTexts(language))
-                                             : Entries(MainTexts(language));
+        const QList<NamedText> entries =
+            window == QLatin1String("login")    ? Entries(LoginTexts(language))
+            : window == QLatin1String("update") ? Entries(UpdatePromptTexts(language))
+                                                : Entries(MainTexts(language));
         for (const NamedText& entry : entries) {
             if (name == QLatin1String(entry.control)) {
                 QCOMPARE(entry.text, expected);
@@ -413,6 +435,7 @@ private Q_SLOTS:
             check("main", {Entries(MainTexts(language)), Entries(MainTexts(1))});
             check("messages",
                   {Entries(LoginMessageTexts(language)), Entries(LoginMessageTexts(1))});
+            check("update", {Entries(UpdatePromptTexts(language)), Entries(UpdatePromptTexts(1))});
         }
         QCOMPARE(Entries(LoginTexts(1)).size(), 11);
         QCOMPARE(Entries(MainTexts(1)).size(), 28);
@@ -431,6 +454,7 @@ private Q_SLOTS:
         check(Entries(LoginTexts(2)), Entries(LoginTexts(1)));
         check(Entries(MainTexts(2)), Entries(MainTexts(1)));
         check(Entries(LoginMessageTexts(2)), Entries(LoginMessageTexts(1)));
+        check(Entries(UpdatePromptTexts(2)), Entries(UpdatePromptTexts(1)));
     }
 
     void traditionalIsConvertedSimplified() {
@@ -447,6 +471,7 @@ private Q_SLOTS:
               QStringLiteral("Varnok动态加速器 v8.0.2"));
         check(Entries(MainTexts(3)), Entries(MainTexts(1)));
         check(Entries(LoginMessageTexts(3)), Entries(LoginMessageTexts(1)));
+        check(Entries(UpdatePromptTexts(3)), Entries(UpdatePromptTexts(1)));
         // The conversion actually changed the tables.
         QVERIFY(LoginTexts(3).sLabel1 != LoginTexts(1).sLabel1);
         QVERIFY(MainTexts(3).statuslabel != MainTexts(1).statuslabel);

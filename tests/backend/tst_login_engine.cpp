@@ -5,6 +5,7 @@
 #include "backend/login_engine.h"
 #include "backend/md5_hex.h"
 #include "backend/session_state.h"
+#include "backend/update_download.h"
 #include "lines/line_catalogue.h"
 #include "recording_http_server.h"
 #include "recording_prompts.h"
@@ -210,7 +211,7 @@ private Q_SLOTS:
     }
     void optionalUpdatePrompt() {
         QFETCH(bool, download);
-        answerNetcheck("8.1.2-1");
+        answerNetcheck("8.1.2-1", "http://example.invalid/setup.exe");
         server->setAnswer(kUsercheck, CannedAnswer::text("ok"));
         int prompted = 0;
         login->showUpdatePrompt = [&] {
@@ -218,7 +219,7 @@ private Q_SLOTS:
             QCOMPARE(login->Label3,
                      QStringLiteral("已经新版本，旧版本可能无法使用，建议您下载最新版本"));
             if (download)
-                Session().UpdateChoice = QStringLiteral("2");
+                UpdatePromptDownload(); // the prompt's download button
         };
         QSignalSpy closed(login.get(), &LoginEngine::closeRequested);
         login->btn_loginClick();
@@ -226,6 +227,24 @@ private Q_SLOTS:
         QCOMPARE(closed.count(), 1);
         QCOMPARE(requestsTo(kUsercheck).size(), download ? 0 : 1);
         QCOMPARE(Session().LoginSucceeded, download ? 0 : 1);
+        QCOMPARE(prompts->openedUrls,
+                 download ? QStringList{QStringLiteral("http://example.invalid/setup.exe")}
+                          : QStringList{});
+        QCOMPARE(Session().UpdateChoice, download ? QStringLiteral("2") : QString());
+    }
+
+    void downloadWithEmptyAddressStillEndsLogin() {
+        // Nothing opens for an empty address, but the choice is made all the same.
+        answerNetcheck("8.1.2-1", "");
+        login->showUpdatePrompt = [] {
+            UpdatePromptDownload();
+        };
+        QSignalSpy closed(login.get(), &LoginEngine::closeRequested);
+        login->btn_loginClick();
+        QCOMPARE(closed.count(), 1);
+        QCOMPARE(Session().UpdateChoice, QStringLiteral("2"));
+        QCOMPARE(prompts->openedUrls, QStringList{QString()});
+        QVERIFY(requestsTo(kUsercheck).isEmpty());
     }
 
     void otherVersionsMeanNoUpdate_data() {

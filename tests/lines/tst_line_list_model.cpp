@@ -92,6 +92,26 @@ private Q_SLOTS:
         QCOMPARE(column(model, 0), (QStringList{"a", "b", "c"}));
     }
 
+    void headerTitles() {
+        LineListModel model;
+        QSignalSpy changed(&model, &QAbstractItemModel::headerDataChanged);
+        model.setHeaders({"Line name", "Delay(ms)", "Online rate"});
+        QCOMPARE(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Delay(ms)"));
+        // One title at a time, as the view's column title setter writes it.
+        QVERIFY(model.setHeaderData(2, Qt::Horizontal, QStringLiteral("在线率")));
+        QCOMPARE(model.headerData(2, Qt::Horizontal).toString(), QStringLiteral("在线率"));
+        QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("Line name"));
+        QCOMPARE(changed.count(), 2);
+        QVERIFY(!model.setHeaderData(3, Qt::Horizontal, QStringLiteral("x")));
+        QVERIFY(!model.setHeaderData(0, Qt::Vertical, QStringLiteral("x")));
+        QVERIFY(!model.headerData(0, Qt::Vertical).isValid());
+        // Before any setHeaders a single title still lands in its column.
+        LineListModel fresh;
+        QVERIFY(fresh.setHeaderData(1, Qt::Horizontal, QStringLiteral("延时(ms)")));
+        QCOMPARE(fresh.headerData(1, Qt::Horizontal).toString(), QStringLiteral("延时(ms)"));
+        QCOMPARE(fresh.headerData(0, Qt::Horizontal).toString(), QString());
+    }
+
     void equalDelaysKeepOrderAscending() {
         LineListModel model;
         model.fill({row("x", "NA"), row("y", "NA"), row("z", "NA")});

@@ -1,16 +1,27 @@
 #include "app/ui/main_window.h"
 
+#include "app/login_texts.h"
+#include "app/main_window_engine.h"
+#include "app/main_window_texts.h"
 #include "app/ui/named_widget.h"
 #include "app/ui/page_view.h"
+#include "app/ui/qt_prompts.h"
 #include "app/ui/window_geometry.h"
+#include "backend/login_engine.h"
+#include "backend/session_state.h"
+#include "backend/ui/login_window.h"
+#include "lines/line_list_model.h"
 #include "lines/ui/area_bar.h"
 #include "lines/ui/line_list_view.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
@@ -20,6 +31,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
+#include <QUrl>
 
 namespace kvt::ui {
 
@@ -114,6 +126,15 @@ Tfrmmain::Tfrmmain(QWidget* parent) : QMainWindow(parent) {
     connect(rb_lp2p_, &QRadioButton::clicked, this, &Tfrmmain::rb_lp2pClick);
     connect(linenamesearch_, &QPushButton::clicked, this, &Tfrmmain::linenamesearchClick);
     connect(linenametxt_, &QLineEdit::returnPressed, this, &Tfrmmain::linenamesearchClick);
+    connect(linenametxt_, &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (engine_)
+            engine_->linenametxt = text;
+    });
+    // The chooser's selection is engine state: the user's choice goes there at once.
+    connect(IPAddrTxt_, &QComboBox::activated, this, [this](int index) {
+        if (engine_)
+            engine_->IPAddrTxtIndex = index;
+    });
     connect(vt1_, &QTreeView::clicked, this, &Tfrmmain::vt1Click);
     connect(vt1_, &QTreeView::doubleClicked, this, &Tfrmmain::vt1DblClick);
     connect(vt1_->header(), &QHeaderView::sectionClicked, this, &Tfrmmain::vt1HeaderClick);
@@ -123,6 +144,156 @@ Tfrmmain::Tfrmmain(QWidget* parent) : QMainWindow(parent) {
 }
 
 Tfrmmain::~Tfrmmain() = default;
+
+void Tfrmmain::setEngine(MainWindowEngine* engine) {
+    if (engine_)
+        disconnect(engine_, nullptr, this, nullptr);
+    engine_ = engine;
+    if (!engine) {
+        vt1_->setLineModel(nullptr);
+        return;
+    }
+    connect(engine, &MainWindowEngine::textsChanged, this, &Tfrmmain::engineTextsChanged);
+    connect(engine, &MainWindowEngine::statusPanelChanged, this,
+            &Tfrmmain::engineStatusPanelChanged);
+    connect(engine, &MainWindowEngine::choosersChanged, this, &Tfrmmain::engineChoosersChanged);
+    connect(engine, &MainWindowEngine::areaBarChanged, this, &Tfrmmain::engineAreaBarChanged);
+    connect(engine, &MainWindowEngine::pagesRequested, this, &Tfrmmain::enginePagesRequested);
+    connect(engine, &MainWindowEngine::minimizeRequested, this, &QWidget::showMinimized);
+    connect(engine, &MainWindowEngine::controlEnabledChanged, this,
+            &Tfrmmain::engineControlEnabledChanged);
+    connect(engine, &MainWindowEngine::controlTextChanged, this,
+            [this](const QString& control, const QString& text) { setControlText(control, text); });
+
+    LineListModel& lines = engine->lineList();
+    vt1_->setLineModel(&lines);
+    vt1_->header()->setSortIndicator(lines.sortColumn(), lines.sortDirection());
+
+    engineStatusPanelChanged();
+    engineChoosersChanged();
+    engineAreaBarChanged();
+    applyAllControlStates();
+}
+
+void Tfrmmain::FormCreate() {
+    setWindowTitle(ApplicationTitle());
+    {
+        LoginEngine loginEngine(engine_);
+        Tfrmlogin login;
+        frmlogin_ = &login;
+        login.setPrompts(prompts_);
+        login.setEngine(&loginEngine);
+        if (prompts_)
+            prompts_->setWindow(&login);
+        login.FormCreate();
+        emit loginWindowOpened(&login);
+        login.exec();
+        frmlogin_ = nullptr;
+        if (prompts_)
+            prompts_->setWindow(this);
+    }
+    if (Session().LoginSucceeded == 0)
+        close();
+}
+
+void Tfrmmain::engineTextsChanged() {
+    static const QString columnPrefix = QStringLiteral("vt1_column");
+    for (const NamedText& entry : Entries(MainTexts())) {
+        const QString name = QLatin1String(entry.control);
+        // The status panel's texts are the engine's (statusPanelChanged follows).
+        if (name == QLatin1String("statuslabel") || name == QLatin1String("protocollabel"))
+            continue;
+        if (name == QLatin1String("caption"))
+            setWindowTitle(entry.text);
+        else if (name.startsWith(columnPrefix))
+            setControlText(QStringLiteral("vt1.%1").arg(name.mid(columnPrefix.size()).toInt() - 1),
+                           entry.text);
+        else
+            setControlText(name, entry.text);
+    }
+}
+
+void Tfrmmain::engineStatusPanelChanged() {
+    if (!engine_)
+        return;
+    statuslabel_->setText(engine_->statuslabel);
+    linelabel_->setText(engine_->linelabel);
+    protocollabel_->setText(engine_->protocollabel);
+    localiplabel_->setText(engine_->localiplabel);
+    datalabel_->setText(engine_->datalabel);
+    userlabel_->setText(engine_->userlabel);
+    QPalette palette = statuslabel_->palette();
+    palette.setColor(QPalette::WindowText, QColor::fromRgb(QRgb(engine_->statuslabelColor)));
+    statuslabel_->setPalette(palette);
+}
+
+void Tfrmmain::engineChoosersChanged() {
+    if (!engine_)
+        return;
+    QStringList items;
+    for (int i = 0; i < IPAddrTxt_->count(); ++i)
+        items.append(IPAddrTxt_->itemText(i));
+    if (items != engine_->IPAddrTxt) {
+        IPAddrTxt_->clear();
+        IPAddrTxt_->addItems(engine_->IPAddrTxt);
+    }
+    const int index = engine_->IPAddrTxtIndex;
+    IPAddrTxt_->setCurrentIndex(index >= 0 && index < IPAddrTxt_->count() ? index : -1);
+    if (linenametxt_->text() != engine_->linenametxt)
+        linenametxt_->setText(engine_->linenametxt);
+}
+
+void Tfrmmain::engineAreaBarChanged() {
+    if (!engine_)
+        return;
+    if (sb_->areas() != engine_->areaBarItems)
+        sb_->setAreas(engine_->areaBarItems);
+    for (int item = 0; item < engine_->areaBarStyles.size(); ++item) {
+        AreaBar::CaptionStyle style = AreaBar::CaptionStyle::Normal;
+        switch (engine_->areaBarStyles.at(item)) {
+        case MainWindowEngine::AreaItemStyle::Normal:
+            break;
+        case MainWindowEngine::AreaItemStyle::Bold:
+            style = AreaBar::CaptionStyle::Bold;
+            break;
+        case MainWindowEngine::AreaItemStyle::GreenBold:
+            style = AreaBar::CaptionStyle::Selected;
+            break;
+        }
+        sb_->setCaptionStyle(item, style);
+    }
+}
+
+void Tfrmmain::enginePagesRequested(const QString& web1Url, const QString& web2Url) {
+    web1_->showUrl(QUrl(web1Url));
+    web2_->showUrl(QUrl(web2Url));
+}
+
+void Tfrmmain::engineControlEnabledChanged(const QString& control, bool enabled) {
+    if (control.isEmpty())
+        return;
+    if (QWidget* widget = findChild<QWidget*>(control))
+        widget->setEnabled(enabled);
+    else if (QAction* action = findChild<QAction*>(control))
+        action->setEnabled(enabled);
+}
+
+void Tfrmmain::applyAllControlStates() {
+    // A control the engine does not list is enabled; only explicit states are changed here.
+    for (QWidget* widget : findChildren<QWidget*>()) {
+        const QString name = widget->objectName();
+        if (name.isEmpty())
+            continue;
+        const bool enabled = engine_->isControlEnabled(name);
+        if (!enabled || widget->testAttribute(Qt::WA_Disabled))
+            widget->setEnabled(enabled);
+    }
+    for (QAction* action : findChildren<QAction*>()) {
+        const QString name = action->objectName();
+        if (!name.isEmpty())
+            action->setEnabled(engine_->isControlEnabled(name));
+    }
+}
 
 void Tfrmmain::buildLineBox() {
     sGroupBox1_ = namedWidget<QGroupBox>(client_, "sGroupBox1", QRect(107, 76, 380, 74));
@@ -247,77 +418,108 @@ void Tfrmmain::announce(const char* handler, int argument) {
     emit handlerCalled(QLatin1String(handler), argument);
 }
 
+void Tfrmmain::runHook(const char* handler, const std::function<void()>& hook) {
+    announce(handler);
+    if (hook)
+        hook();
+}
+
 void Tfrmmain::btn_connClick() {
-    announce("btn_connClick");
+    runHook("btn_connClick", hooks.btn_connClick);
 }
 void Tfrmmain::btn_disconnClick() {
-    announce("btn_disconnClick");
+    runHook("btn_disconnClick", hooks.btn_disconnClick);
 }
 void Tfrmmain::cesuClick() {
-    announce("cesuClick");
+    runHook("cesuClick", hooks.cesuClick);
 }
 void Tfrmmain::btn_speedClick() {
-    announce("btn_speedClick");
+    runHook("btn_speedClick", hooks.btn_speedClick);
 }
 void Tfrmmain::rb_pptpClick() {
-    announce("rb_pptpClick");
+    runHook("rb_pptpClick", hooks.rb_pptpClick);
 }
 void Tfrmmain::rb_lp2pClick() {
-    announce("rb_lp2pClick");
+    runHook("rb_lp2pClick", hooks.rb_lp2pClick);
 }
 void Tfrmmain::linenamesearchClick() {
     announce("linenamesearchClick");
+    if (!engine_)
+        return;
+    engine_->linenametxt = linenametxt_->text();
+    engine_->linenamesearchClick();
 }
-void Tfrmmain::vt1Click() {
-    announce("vt1Click");
+void Tfrmmain::rowClicked(const QModelIndex& index) {
+    if (!engine_)
+        return;
+    if (index.isValid())
+        engine_->lineList().setFocusedRow(index.row());
+    engine_->vt1Click();
 }
-void Tfrmmain::vt1DblClick() {
-    announce("vt1DblClick");
+void Tfrmmain::vt1Click(const QModelIndex& index) {
+    announce("vt1Click", index.row());
+    rowClicked(index);
+}
+void Tfrmmain::vt1DblClick(const QModelIndex& index) {
+    announce("vt1DblClick", index.row());
+    rowClicked(index);
 }
 void Tfrmmain::vt1HeaderClick(int column) {
     announce("vt1HeaderClick", column);
+    if (!engine_)
+        return;
+    LineListModel& lines = engine_->lineList();
+    lines.headerClick(column);
+    vt1_->header()->setSortIndicator(lines.sortColumn(), lines.sortDirection());
 }
 void Tfrmmain::SelectArea(int index) {
     announce("SelectArea", index);
+    if (engine_)
+        engine_->SelectArea(index);
 }
 void Tfrmmain::N11Click() {
-    announce("N11Click");
+    runHook("N11Click", hooks.N11Click);
 }
 void Tfrmmain::N3Click() {
-    announce("N3Click");
+    runHook("N3Click", hooks.N3Click);
 }
 void Tfrmmain::N4Click() {
-    announce("N4Click");
+    runHook("N4Click", hooks.N4Click);
 }
 void Tfrmmain::N14Click() {
     announce("N14Click");
+    if (engine_)
+        engine_->N14Click();
 }
 void Tfrmmain::N15Click() {
-    announce("N15Click");
+    runHook("N15Click", hooks.N15Click);
 }
 void Tfrmmain::N16Click() {
-    announce("N16Click");
+    runHook("N16Click", hooks.N16Click);
 }
 void Tfrmmain::N9Click() {
-    announce("N9Click");
+    runHook("N9Click", hooks.N9Click);
 }
 void Tfrmmain::N7Click() {
-    announce("N7Click");
+    runHook("N7Click", hooks.N7Click);
 }
 void Tfrmmain::N8Click() {
-    announce("N8Click");
+    runHook("N8Click", hooks.N8Click);
 }
 void Tfrmmain::N17Click() {
-    announce("N17Click");
+    runHook("N17Click", hooks.N17Click);
 }
 void Tfrmmain::N18Click() {
-    announce("N18Click");
+    runHook("N18Click", hooks.N18Click);
 }
 void Tfrmmain::N19Click() {
     announce("N19Click");
+    // The selected line, not the row under the mouse; nothing selected copies an empty text.
+    if (engine_)
+        QGuiApplication::clipboard()->setText(engine_->IPAddrTxtText());
 }
 void Tfrmmain::onechangelineClick() {
-    announce("onechangelineClick");
+    runHook("onechangelineClick", hooks.onechangelineClick);
 }
 
 void Tfrmmain::showEvent(QShowEvent* event) {
@@ -329,8 +531,22 @@ void Tfrmmain::showEvent(QShowEvent* event) {
         centerOnScreen(this);
     }
     QMainWindow::showEvent(event);
-    if (first)
+    if (first) {
         announce("FormShow");
+        if (engine_)
+            engine_->FormShow();
+    }
+}
+
+void Tfrmmain::closeEvent(QCloseEvent* event) {
+    if (engine_) {
+        if (!engine_->FormCloseQuery()) {
+            event->ignore();
+            return;
+        }
+        engine_->FormClose();
+    }
+    QMainWindow::closeEvent(event);
 }
 
 } // namespace kvt::ui

@@ -1,10 +1,16 @@
 #pragma once
 
+#include "app/main_window_engine.h"
 #include "app/ui/control_texts.h"
 
 #include <QMainWindow>
+#include <QPointer>
+
+#include <functional>
 
 class QAction;
+class QCloseEvent;
+class QModelIndex;
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -20,11 +26,15 @@ namespace kvt::ui {
 class AreaBar;
 class LineListView;
 class PageView;
+class QtPrompts;
+class Tfrmlogin;
 
 // The main window: top banner, area bar, line and mode box, search, line list, connect
 // buttons, news pane and status panel, with the main menu, the line list's popup menu and the
 // tray menu. Every control carries its design name as object name and has an accessor of the
-// same name. The handlers only announce themselves (handlerCalled) until the engine is wired in.
+// same name. The behaviour lives in a MainWindowEngine (setEngine): handlers forward to it and
+// the window shows what the engine announces. Handlers whose behaviour belongs to later
+// subsystems forward to `hooks`. Every handler also announces itself (handlerCalled).
 class Tfrmmain : public QMainWindow {
     Q_OBJECT
 public:
@@ -33,6 +43,45 @@ public:
 
     explicit Tfrmmain(QWidget* parent = nullptr);
     ~Tfrmmain() override;
+
+    // The engine behind the handlers (not owned; it must outlive the window). The window
+    // shows the engine's line list model and its current state at once.
+    void setEngine(MainWindowEngine* engine);
+    MainWindowEngine* engine() const { return engine_; }
+    // The prompts whose boxes and focus requests belong to the window in front (the login
+    // window while it runs, then this one); may be null (a test's recording prompts).
+    void setPrompts(QtPrompts* prompts) { prompts_ = prompts; }
+
+    // Creation: caption := application title; the login window runs modally (its engine
+    // talks to this window's engine) and is destroyed when it closes. Without a successful
+    // login the window closes, whose close sequence ends the process.
+    void FormCreate();
+    // The login window while FormCreate runs it, else null.
+    Tfrmlogin* frmlogin() const { return frmlogin_; }
+
+    // Handlers whose behaviour belongs to other subsystems (connect and disconnect, speed
+    // tests, mode choice, account dialogs, settings, tray menu, one-key line change). Each
+    // handler runs its hook; a hook not set does nothing.
+    struct Hooks {
+        std::function<void()> btn_connClick;      // connect
+        std::function<void()> btn_disconnClick;   // disconnect
+        std::function<void()> cesuClick;          // single speed test
+        std::function<void()> btn_speedClick;     // batch speed test
+        std::function<void()> rb_pptpClick;       // mode one
+        std::function<void()> rb_lp2pClick;       // mode two
+        std::function<void()> N11Click;           // registration dialog
+        std::function<void()> N3Click;            // top-up dialog
+        std::function<void()> N4Click;            // password dialog
+        std::function<void()> N15Click;           // advanced settings (main menu)
+        std::function<void()> N16Click;           // advanced settings (tray menu)
+        std::function<void()> N9Click;            // tray: show main window
+        std::function<void()> N7Click;            // tray: exit
+        std::function<void()> N8Click;            // tray: about
+        std::function<void()> N17Click;           // line popup: single speed test
+        std::function<void()> N18Click;           // line popup: connect
+        std::function<void()> onechangelineClick; // one-key line change (hot key)
+    };
+    Hooks hooks;
 
     // The client area below the menu bar (791 x 513).
     QWidget* client() const { return client_; }
@@ -105,8 +154,10 @@ public slots:
     void rb_lp2pClick();
     // The search button and the Enter key in linenametxt.
     void linenamesearchClick();
-    void vt1Click();
-    void vt1DblClick();
+    // Click and double click on a row: the row becomes the focused row, then the engine's
+    // row click runs.
+    void vt1Click(const QModelIndex& index);
+    void vt1DblClick(const QModelIndex& index);
     void vt1HeaderClick(int column);
     // A button of the area bar; index in the bar.
     void SelectArea(int index);
@@ -124,19 +175,36 @@ public slots:
     void N19Click();
     void onechangelineClick();
 
+    // What the engine announced.
+    void engineTextsChanged();
+    void engineStatusPanelChanged();
+    void engineChoosersChanged();
+    void engineAreaBarChanged();
+    void enginePagesRequested(const QString& web1Url, const QString& web2Url);
+    void engineControlEnabledChanged(const QString& control, bool enabled);
+
 signals:
     // A handler ran: its name ("btn_connClick", "FormShow", ...) and its argument (the column
     // or area index), -1 when it has none.
     void handlerCalled(const QString& handler, int argument);
+    // FormCreate made the login window and its engine read the remembered choices; the window
+    // is shown modally right after.
+    void loginWindowOpened(kvt::ui::Tfrmlogin* window);
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Asks the engine (FormCloseQuery; a refusal keeps the window), then runs the close
+    // sequence (FormClose), whose last step ends the process.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildMenus();
     void buildLineBox();
     void buildStatusPanel();
     void announce(const char* handler, int argument = -1);
+    void runHook(const char* handler, const std::function<void()>& hook);
+    void applyAllControlStates();
+    void rowClicked(const QModelIndex& index);
 
     QWidget* client_;
     PageView* web1_;
@@ -181,6 +249,9 @@ private:
     QAction* N8_;
     QAction* N7_;
 
+    QPointer<MainWindowEngine> engine_;
+    QtPrompts* prompts_ = nullptr;
+    Tfrmlogin* frmlogin_ = nullptr;
     bool shownOnce_ = false;
 };
 

@@ -1,11 +1,16 @@
 #include "backend/ui/login_window.h"
 
+#include "app/login_texts.h"
 #include "app/page_loader.h"
 #include "app/ui/named_widget.h"
 #include "app/ui/page_view.h"
+#include "app/ui/qt_prompts.h"
 #include "app/ui/window_geometry.h"
 #include "backend/endpoints.h"
+#include "backend/login_engine.h"
+#include "backend/session_state.h"
 #include "backend/ui/notice_board.h"
+#include "backend/ui/update_prompt.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -123,7 +128,82 @@ Tfrmlogin::Tfrmlogin(QWidget* parent) : QDialog(parent) {
     Timer1_->start();
 }
 
-Tfrmlogin::~Tfrmlogin() = default;
+Tfrmlogin::~Tfrmlogin() {
+    if (engine_) {
+        engine_->showUpdatePrompt = nullptr;
+        disconnect(engine_, nullptr, this, nullptr);
+    }
+}
+
+void Tfrmlogin::setEngine(LoginEngine* engine) {
+    if (engine_) {
+        engine_->showUpdatePrompt = nullptr;
+        disconnect(engine_, nullptr, this, nullptr);
+    }
+    engine_ = engine;
+    if (!engine)
+        return;
+    connect(engine, &LoginEngine::fieldsChanged, this, &Tfrmlogin::engineFieldsChanged);
+    connect(engine, &LoginEngine::textsChanged, this, &Tfrmlogin::engineTextsChanged);
+    connect(engine, &LoginEngine::label3Changed, this, &Tfrmlogin::engineLabel3Changed);
+    connect(engine, &LoginEngine::closeRequested, this, &QDialog::accept);
+    connect(engine, &LoginEngine::noticeBoardDestroyRequested, this,
+            &Tfrmlogin::destroyNoticeBoard);
+    engine->showUpdatePrompt = [this] {
+        // Over the login window, which stays on top of everything else.
+        TForm6 prompt(this);
+        prompt.exec();
+    };
+    engineFieldsChanged();
+    engineLabel3Changed();
+}
+
+void Tfrmlogin::FormCreate() {
+    setWindowTitle(ApplicationTitle());
+    if (engine_)
+        engine_->FormCreate();
+}
+
+void Tfrmlogin::copyBoxesToEngine() {
+    if (!engine_)
+        return;
+    engine_->edt_user = edt_user_->text();
+    engine_->edt_pass = edt_pass_->text();
+    engine_->chkpass = chkpass_->isChecked();
+    engine_->chkstatus = chkstatus_->isChecked();
+    engine_->lang = lang_->currentIndex();
+}
+
+void Tfrmlogin::engineFieldsChanged() {
+    if (!engine_)
+        return;
+    edt_user_->setText(engine_->edt_user);
+    edt_pass_->setText(engine_->edt_pass);
+    chkpass_->setChecked(engine_->chkpass);
+    chkstatus_->setChecked(engine_->chkstatus);
+    lang_->setCurrentIndex(engine_->lang >= 0 && engine_->lang < lang_->count() ? engine_->lang
+                                                                                : -1);
+}
+
+void Tfrmlogin::engineTextsChanged() {
+    const QString title = ApplicationTitle();
+    if (prompts_)
+        prompts_->setTitle(title);
+    for (const NamedText& entry : Entries(LoginTexts())) {
+        const QString name = QLatin1String(entry.control);
+        // The status line is the engine's (label3Changed follows).
+        if (name == QLatin1String("Label3"))
+            continue;
+        setControlText(name == QLatin1String("caption") ? objectName() : name, entry.text);
+    }
+}
+
+void Tfrmlogin::engineLabel3Changed() {
+    if (!engine_)
+        return;
+    Label3_->setText(engine_->Label3);
+    Label3_->setVisible(engine_->Label3Visible);
+}
 
 bool Tfrmlogin::setControlText(const QString& name, const QString& text) {
     return ui::setControlText(this, name, text);
@@ -171,6 +251,10 @@ void Tfrmlogin::destroyNoticeBoard() {
 
 void Tfrmlogin::btn_loginClick() {
     emit handlerCalled(QStringLiteral("btn_loginClick"));
+    if (!engine_)
+        return;
+    copyBoxesToEngine();
+    engine_->btn_loginClick();
 }
 
 void Tfrmlogin::btn_exitClick() {
@@ -180,17 +264,31 @@ void Tfrmlogin::btn_exitClick() {
 
 void Tfrmlogin::sButton1Click() {
     emit handlerCalled(QStringLiteral("sButton1Click"));
+    if (hooks.sButton1Click)
+        hooks.sButton1Click();
 }
 
 void Tfrmlogin::sButton2Click() {
     emit handlerCalled(QStringLiteral("sButton2Click"));
+    if (hooks.sButton2Click)
+        hooks.sButton2Click();
 }
 
 void Tfrmlogin::langChange() {
     emit handlerCalled(QStringLiteral("langChange"));
+    if (!engine_)
+        return;
+    copyBoxesToEngine();
+    engine_->langChange();
 }
 
 void Tfrmlogin::langDblClick() {
+    if (engine_) {
+        emit handlerCalled(QStringLiteral("langDblClick"));
+        copyBoxesToEngine();
+        engine_->langDblClick();
+        return;
+    }
     lang_->setCurrentIndex(lang_->currentIndex() == 0 ? 1 : 0);
     langChange();
 }
@@ -200,6 +298,7 @@ void Tfrmlogin::Timer1Timer() {
         return;
     Timer1_->stop();
     openNoticeBoard();
+    Session().NoticeShown = QStringLiteral("2");
 }
 
 void Tfrmlogin::showEvent(QShowEvent* event) {

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "app/ui/control_texts.h"
+#include "backend/login_engine.h"
 
 #include <QDialog>
 #include <QPointer>
 #include <QUrl>
+
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -18,12 +21,15 @@ class QTimer;
 namespace kvt::ui {
 
 class PageView;
+class QtPrompts;
 class TForm5;
 
 // The login window: user name, password, interface language, the remember box, the account
 // buttons and the status line, with the banner page above them. Shown modally by the main
-// window before anything else. The handlers only announce themselves (handlerCalled) until
-// the login engine is wired in; the window itself looks after its notice board.
+// window before anything else. The behaviour lives in a LoginEngine (setEngine): each handler
+// copies the boxes into it and runs the engine's handler, and the window shows what the
+// engine announces. The window itself looks after its notice board. Every handler also
+// announces itself (handlerCalled).
 class Tfrmlogin : public QDialog {
     Q_OBJECT
 public:
@@ -37,6 +43,29 @@ public:
     // The notice board is not destroyed with the window: after a failed or abandoned login it
     // stays until the program ends; a successful login destroys it (destroyNoticeBoard).
     ~Tfrmlogin() override;
+
+    // The engine behind the handlers (not owned; it must outlive the window or be unset
+    // first). The window shows the engine's current boxes and status line at once. Also
+    // installs the engine's update prompt (TForm6, modal over this window).
+    void setEngine(LoginEngine* engine);
+    LoginEngine* engine() const { return engine_; }
+    // The prompts whose caption follows the language and whose boxes and focus requests belong
+    // to this window while it is open; may be null (a test's recording prompts).
+    void setPrompts(QtPrompts* prompts) { prompts_ = prompts; }
+
+    // Creation: caption := the application title, then the engine reads the remembered
+    // choices and applies the remembered language.
+    void FormCreate();
+
+    // Copies the boxes, the remember box and the language list into the engine.
+    void copyBoxesToEngine();
+
+    // Handlers that a later change gives their behaviour; each does nothing until set.
+    struct Hooks {
+        std::function<void()> sButton1Click; // registration dialog
+        std::function<void()> sButton2Click; // top-up dialog
+    };
+    Hooks hooks;
 
     PageView* wb1() const { return wb1_; }
     QGroupBox* sGroupBox1() const { return sGroupBox1_; }
@@ -93,6 +122,11 @@ public slots:
     void langDblClick();
     void Timer1Timer();
 
+    // What the engine announced.
+    void engineFieldsChanged();
+    void engineTextsChanged();
+    void engineLabel3Changed();
+
 signals:
     // A handler ran: its name ("btn_loginClick", "FormShow", ...) for the engine to act on.
     void handlerCalled(const QString& handler);
@@ -122,6 +156,8 @@ private:
     QLabel* Label3_;
     QTimer* Timer1_;
 
+    QPointer<LoginEngine> engine_;
+    QtPrompts* prompts_ = nullptr;
     QUrl bannerUrl_;
     QUrl noticeUrl_;
     QPointer<TForm5> noticeBoard_;

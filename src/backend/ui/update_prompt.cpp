@@ -2,9 +2,12 @@
 
 #include "app/ui/named_widget.h"
 #include "app/ui/window_geometry.h"
+#include "app/update_prompt_texts.h"
+#include "backend/update_download.h"
 
 #include <QLabel>
 #include <QPushButton>
+#include <QShowEvent>
 
 namespace kvt::ui {
 
@@ -45,8 +48,16 @@ int TForm6::applyTexts(const ControlTexts& texts) {
     return applyControlTexts(this, texts);
 }
 
+void TForm6::applyLanguageTexts() {
+    for (const NamedText& entry : Entries(UpdatePromptTexts())) {
+        const QString name = QLatin1String(entry.control);
+        setControlText(name == QLatin1String("caption") ? objectName() : name, entry.text);
+    }
+}
+
 void TForm6::sButton1Click() {
     emit handlerCalled(QStringLiteral("sButton1Click"));
+    UpdatePromptDownload();
     accept();
 }
 
@@ -56,6 +67,8 @@ void TForm6::sButton2Click() {
 }
 
 void TForm6::showEvent(QShowEvent* event) {
+    if (!event->spontaneous())
+        applyLanguageTexts();
     if (!centred_) {
         centred_ = true;
         centerOnScreen(this);

@@ -10,8 +10,9 @@ class QPushButton;
 namespace kvt::ui {
 
 // The update prompt: a red notice and the choice between downloading the new version now and
-// later. exec() gives Accepted for the download and Rejected for later or the close box; the
-// login opens the download address and records the choice.
+// later. Its texts follow the language each time it is shown. The download button opens the
+// update address and records the choice (UpdatePromptDownload); exec() gives Accepted for the
+// download and Rejected for later or the close box.
 class TForm6 : public QDialog {
     Q_OBJECT
 public:
@@ -30,7 +31,10 @@ public:
     int applyTexts(const ControlTexts& texts);
 
 public slots:
-    // Download now: announces itself, then closes the prompt as accepted.
+    // Sets the caption and the texts in the current language.
+    void applyLanguageTexts();
+
+    // Download now: opens the update address, records the choice, closes as accepted.
     void sButton1Click();
     // Later: closes the prompt as rejected.
     void sButton2Click();
