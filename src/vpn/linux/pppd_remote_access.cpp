@@ -36,9 +36,16 @@ int PppdEntryEditor::write(const QString& entryName) {
         StatusStr = RasStateText(composed.error) + QStringLiteral(": ") + composed.reason;
         return composed.error;
     }
+    const QString path = dialer_.entryPath(entryName);
+    if (written.contains(entryName)) {
+        // Storing the credentials again after the whole entry: nothing changed.
+        QFile current(path);
+        if (current.open(QIODevice::ReadOnly) && current.readAll() == composed.text)
+            return 0;
+    }
     QString error;
     if (!MakePrivateDir(dialer_.config().peersDir, &error) ||
-        !WritePrivateFile(dialer_.entryPath(entryName), composed.text, &error)) {
+        !WritePrivateFile(path, composed.text, &error)) {
         StatusStr = RasStateText(RasErrorCannotWriteEntry) + QStringLiteral(": ") + error;
         return RasErrorCannotWriteEntry;
     }

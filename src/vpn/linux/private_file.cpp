@@ -43,11 +43,9 @@ bool WritePrivateFile(const QString& path, const QByteArray& contents, QString* 
         }
         written += n;
     }
-    const bool synced = ::fsync(fd) == 0;
-    const int syncError = errno;
-    const bool closed = ::close(fd) == 0;
-    if (!synced || !closed) {
-        const int saved = synced ? errno : syncError;
+    // Not synced to disk: the files live for one dial, and after a crash nothing needs them.
+    if (::close(fd) != 0) {
+        const int saved = errno;
         ::unlink(temporary.constData());
         errno = saved;
         return fail(error, QStringLiteral("cannot write %1").arg(path));
