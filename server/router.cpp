@@ -47,6 +47,9 @@ void registerRoutes(httplib::Server& server, const ServiceContext& context) {
     getAndPost(
         server, script("netcheckkvt802"),
         [ctx](const httplib::Request& q, httplib::Response& r) { answerNetcheck(q, r, *ctx); });
+    getAndPost(
+        server, script("ipcheckkvt802"),
+        [ctx](const httplib::Request& q, httplib::Response& r) { answerIpcheck(q, r, *ctx); });
     for (const AnswerLanguage language : AllLanguages) {
         getAndPost(server, script("usercheckkvt802", language),
                    [ctx, language](const httplib::Request& q, httplib::Response& r) {

@@ -29,6 +29,10 @@ void answerUsercheck(const httplib::Request& request, httplib::Response& respons
 void answerServerList(const httplib::Request& request, httplib::Response& response,
                       const ServiceContext& context);
 
+// "ipcheckkvt802.php": the pre-dial query of the connect procedure (script_ipcheck.cpp).
+void answerIpcheck(const httplib::Request& request, httplib::Response& response,
+                   const ServiceContext& context);
+
 // The pages under "/kvtclient/" (pages.cpp). False for an unknown page name.
 bool answerPage(std::string_view page, httplib::Response& response);
 

@@ -98,6 +98,14 @@ std::string_view stateText(AccountState state) {
     return "normal";
 }
 
+MarkKind kindFromText(std::string_view text) {
+    if (text == "pool")
+        return MarkKind::Pool;
+    if (text == "named")
+        return MarkKind::Named;
+    return MarkKind::Own;
+}
+
 AccountState stateFromText(std::string_view text) {
     if (text == "useup")
         return AccountState::UseUp;
@@ -331,6 +339,40 @@ void ServiceStore::setMarkScheme(const MarkScheme& scheme) {
 void ServiceStore::addPoolAccount(const PoolAccount& account) {
     std::lock_guard lock(mutex_);
     insertPoolAccount(db_, account);
+}
+
+std::optional<std::string> ServiceStore::markOfServer(std::string_view address) {
+    std::lock_guard lock(mutex_);
+    SqliteStatement query(db_, "SELECT l.mark_num FROM lines l JOIN areas a ON a.id = l.area_id"
+                               " WHERE l.address = ?1"
+                               " ORDER BY a.sort_order, a.id, l.sort_order, l.id LIMIT 1");
+    query.bind(1, address);
+    if (!query.step())
+        return std::nullopt;
+    return query.text(0);
+}
+
+std::optional<MarkScheme> ServiceStore::findMarkScheme(std::string_view markNum) {
+    std::lock_guard lock(mutex_);
+    SqliteStatement query(
+        db_, "SELECT mark_num, kind, name_prefix FROM mark_schemes WHERE mark_num = ?1");
+    query.bind(1, markNum);
+    if (!query.step())
+        return std::nullopt;
+    return MarkScheme{query.text(0), kindFromText(query.text(1)), query.text(2)};
+}
+
+std::optional<PoolAccount> ServiceStore::findPoolAccount(std::string_view markNum,
+                                                         std::string_view serverAddress) {
+    std::lock_guard lock(mutex_);
+    SqliteStatement query(db_, "SELECT mark_num, server_address, dial_user, dial_password"
+                               " FROM pool_accounts WHERE mark_num = ?1"
+                               " AND (server_address = ?2 OR server_address IS NULL)"
+                               " ORDER BY server_address IS NULL, id LIMIT 1");
+    query.bind(1, markNum).bind(2, serverAddress);
+    if (!query.step())
+        return std::nullopt;
+    return PoolAccount{query.text(0), query.optionalText(1), query.text(2), query.text(3)};
 }
 
 } // namespace kvt::server

@@ -97,6 +97,15 @@ public:
     void setMarkScheme(const MarkScheme& scheme);
     void addPoolAccount(const PoolAccount& account);
 
+    // The mark number of the first line (in list order) served at `address`; none when no
+    // line has that address.
+    std::optional<std::string> markOfServer(std::string_view address);
+    std::optional<MarkScheme> findMarkScheme(std::string_view markNum);
+    // A pool account of the mark for that server: one kept for this server first, else one
+    // for any server of the mark; the oldest of them.
+    std::optional<PoolAccount> findPoolAccount(std::string_view markNum,
+                                               std::string_view serverAddress);
+
 private:
     std::mutex mutex_;
     SqliteDb db_;

@@ -1,5 +1,6 @@
 // The backend's scripts and pages over real HTTP on loopback, served in this process.
 
+#include "backend/deployment.h"
 #include "digests.h"
 #include "reference_server.h"
 #include "scrambler.h"
@@ -40,6 +41,16 @@ QByteArray tokenOf(const QByteArray& user, const QByteArray& password) {
 // The client's server-list address: "?viewstr=" + token + "&&viewuser=" + name, unescaped.
 QByteArray listTarget(const QByteArray& script, const QByteArray& token, const QByteArray& user) {
     return Scripts + script + "?viewstr=" + token + "&&viewuser=" + user;
+}
+
+// The checkcode of the pre-dial query, as the client derives it from what it computed at login.
+QByteArray checkcodeOf(const std::string& user, const std::string& password) {
+    namespace d = kvt::deployment;
+    const std::string userDigest = md5Hex(md5Hex(user) + std::string(d::W4));
+    const std::string passwordDigest = md5Hex(md5Hex(password) + std::string(d::W5));
+    const std::string key1 = md5Hex(userDigest + passwordDigest + std::string(d::K1));
+    const std::string key2 = md5Hex(key1 + std::string(d::K2));
+    return QByteArray::fromStdString(md5Hex(key1 + std::string(d::CheckcodeWord) + key2));
 }
 
 QByteArray expiry(const QDate& date) {
@@ -504,6 +515,86 @@ private Q_SLOTS:
         file.write("[A]\nbroken\n");
         file.close();
         QVERIFY_THROWS_EXCEPTION(StartError, InProcessServer{config});
+    }
+
+    void ipcheck_data() {
+        QTest::addColumn<QByteArray>("user");
+        QTest::addColumn<QByteArray>("password");
+        QTest::addColumn<QByteArray>("server");
+        QTest::addColumn<QByteArray>("checkcode"); // "-": left out
+        QTest::addColumn<QByteArray>("answer");
+        const QByteArray demoCode = checkcodeOf("demo", "demo123");
+        const QByteArray one = "6d03b2e95f71c84a0e3d96b15c27e8a4";
+        const QByteArray two = "6d03b2e95f71c84a0e3d96b15c27e8a3";
+        const auto user = [](const char* name) {
+            return QByteArray::fromStdString(scrambleUserName(name));
+        };
+        const auto secret = [](const char* text) {
+            return QByteArray::fromStdString(scrambleLong(text));
+        };
+        QTest::newRow("own account")
+            << QByteArray("demo") << QByteArray("demo123") << QByteArray("127.0.0.33") << demoCode
+            << QByteArray("e7a2d91b0k6p3f4a95d0c81b2ef6a90d");
+        QTest::newRow("pool account")
+            << QByteArray("demo") << QByteArray("demo123") << QByteArray("127.0.0.14") << demoCode
+            << user("pool201") + one + secret("poolpw201");
+        QTest::newRow("pool account of the server")
+            << QByteArray("demo") << QByteArray("demo123") << QByteArray("127.0.0.62") << demoCode
+            << user("special") + one + secret("pw-special");
+        QTest::newRow("pool account of any server")
+            << QByteArray("demo") << QByteArray("demo123") << QByteArray("127.0.0.61") << demoCode
+            << user("general") + one + secret("pw-general");
+        QTest::newRow("named account")
+            << QByteArray("demo") << QByteArray("demo123") << QByteArray("127.0.0.23") << demoCode
+            << "9" + two + user("kvtrealm9\\demo");
+        QTest::newRow("pool without accounts")
+            << QByteArray("demo") << QByteArray("demo123") << QByteArray("127.0.0.63") << demoCode
+            << QByteArray("error");
+        QTest::newRow("mark without scheme")
+            << QByteArray("demo") << QByteArray("demo123") << QByteArray("127.0.0.64") << demoCode
+            << QByteArray("error");
+        QTest::newRow("server not listed")
+            << QByteArray("demo") << QByteArray("demo123") << QByteArray("10.9.9.9") << demoCode
+            << QByteArray("error");
+        QTest::newRow("wrong checkcode")
+            << QByteArray("demo") << QByteArray("demo123") << QByteArray("127.0.0.33")
+            << checkcodeOf("demo", "other") << QByteArray("error");
+        QTest::newRow("no checkcode")
+            << QByteArray("demo") << QByteArray("demo123") << QByteArray("127.0.0.33")
+            << QByteArray("-") << QByteArray("error");
+        QTest::newRow("wrong password")
+            << QByteArray("demo") << QByteArray("demo12") << QByteArray("127.0.0.33")
+            << checkcodeOf("demo", "demo12") << QByteArray("error");
+        QTest::newRow("expired account")
+            << QByteArray("expired") << QByteArray("expired123") << QByteArray("127.0.0.33")
+            << checkcodeOf("expired", "expired123") << QByteArray("error");
+    }
+    void ipcheck() {
+        QFETCH(QByteArray, user);
+        QFETCH(QByteArray, password);
+        QFETCH(QByteArray, server);
+        QFETCH(QByteArray, checkcode);
+        QFETCH(QByteArray, answer);
+        InProcessServer own; // lines and pool accounts of its own
+        ServiceStore& store = own.store();
+        store.replaceAreas({{"Pool",
+                             {{"p1", "127.0.0.61", "1%", "22"},
+                              {"p2", "127.0.0.62", "1%", "22"},
+                              {"p3", "127.0.0.63", "1%", "23"},
+                              {"p4", "127.0.0.64", "1%", "24"}}}});
+        store.setMarkScheme({"22", MarkKind::Pool, ""});
+        store.setMarkScheme({"23", MarkKind::Pool, ""});
+        store.addPoolAccount({"22", std::nullopt, "general", "pw-general"});
+        store.addPoolAccount({"22", "127.0.0.62", "special", "pw-special"});
+        QList<QPair<QByteArray, QByteArray>> fields = {
+            {"serverip", server}, {"username", user}, {"Upassword", password}};
+        if (checkcode != "-")
+            fields.append({"checkcode", checkcode});
+        const RawAnswer reply =
+            httpPost(own.mainPort(), Scripts + "ipcheckkvt802.php", form(fields));
+        QCOMPARE(reply.status, 200);
+        QCOMPARE(reply.header("Content-Type"), PlainText);
+        QCOMPARE(reply.body, answer);
     }
 };
 
