@@ -28,6 +28,8 @@
 #include "recording_prompts.h"
 #include "reference_server.h"
 #include "temp_settings.h"
+#include "test_paths.h"
+#include "vpn/vpn_engine.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -41,6 +43,7 @@
 #include <QMouseEvent>
 #include <QNetworkAccessManager>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -695,6 +698,40 @@ private Q_SLOTS:
             QCOMPARE(header->sortIndicatorOrder(), step.order);
             QCOMPARE(columnTexts(main.vt1()->model(), 0), step.names);
         }
+    }
+
+    // Connect and Disconnect from the main window reach the connection engine; pppd and pptp
+    // are the stand-ins of tests/fixtures, since this kernel has no PPP.
+    void connectAndDisconnectFromTheWindow() {
+        QTemporaryDir runDir;
+        qputenv("KVT_PPPD", (fixturesDir() + QStringLiteral("/stand-in-pppd")).toLocal8Bit());
+        qputenv("KVT_PPTP", (fixturesDir() + QStringLiteral("/stand-in-pptp")).toLocal8Bit());
+        qputenv("KVT_PEERS_DIR", runDir.filePath(QStringLiteral("peers")).toLocal8Bit());
+        qputenv("KVT_RUN_DIR", runDir.filePath(QStringLiteral("run")).toLocal8Bit());
+        qunsetenv("KVT_STANDIN_SCENARIO");
+        QVERIFY(startClient(
+            [](Tfrmlogin* l) { login(l, QStringLiteral("demo"), QStringLiteral("demo123")); }));
+        showMainWindow();
+        Tfrmmain* main = startup->mainWindow();
+        QVERIFY(startup->vpn());
+
+        // The first demo area's first line has mark 1: the user's own account, no query.
+        QTest::mouseClick(main->btn_conn(), Qt::LeftButton);
+        QVERIFY(!main->btn_conn()->isEnabled());
+        QVERIFY(!main->vt1()->isEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(VpnConnected, 1, 20000);
+        QVERIFY(main->btn_disconn()->isEnabled());
+        QCOMPARE(startup->vpn()->OwnAccountDial, 1);
+
+        QTest::mouseClick(main->btn_disconn(), Qt::LeftButton);
+        QCOMPARE(VpnConnected, 0);
+        QVERIFY(main->btn_conn()->isEnabled());
+        QVERIFY(!main->btn_disconn()->isEnabled());
+        QVERIFY(main->vt1()->isEnabled());
+        QCOMPARE(main->statuslabel()->text(), QStringLiteral("连接已经断开"));
+
+        for (const char* name : {"KVT_PPPD", "KVT_PPTP", "KVT_PEERS_DIR", "KVT_RUN_DIR"})
+            qunsetenv(name);
     }
 
     void copyLineNameCopiesTheSelectedLine() {

@@ -7,6 +7,13 @@
 #include "backend/login_engine.h"
 #include "backend/ui/login_window.h"
 #include "backend/ui/update_prompt.h"
+#include "netcfg/network_configuration.h"
+#include "vpn/remote_access.h"
+#include "vpn/vpn_engine.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPalette>
 
 #include <QApplication>
 #include <QDir>
@@ -23,11 +30,14 @@ ClientStartup::ClientStartup(UserPrompts* prompts, QObject* parent)
 }
 
 ClientStartup::~ClientStartup() {
-    // Windows before the engines they show.
+    // Windows before the engines they show; the connection engine before what it drives.
     updatePrompt_.reset();
     hiddenLogin_.reset();
     hiddenLoginEngine_.reset();
     mainWindow_.reset();
+    vpn_.reset();
+    remoteAccess_.reset();
+    network_.reset();
     engine_.reset();
     if (ownPrompts_)
         InstallPrompts(nullptr);
@@ -58,6 +68,7 @@ bool ClientStartup::start() {
     mainWindow_->FormCreate();
     if (ended_)
         return false;
+    createConnection();
 
     // Reads the choices the login has just saved and applies the language again.
     hiddenLoginEngine_ = std::make_unique<LoginEngine>(engine_.get());
@@ -68,6 +79,52 @@ bool ClientStartup::start() {
 
     updatePrompt_ = std::make_unique<TForm6>();
     return true;
+}
+
+void ClientStartup::createConnection() {
+    remoteAccess_ = CreateRemoteAccess();
+    network_ = std::make_unique<InactiveNetworkConfiguration>();
+    vpn_ = std::make_unique<VpnEngine>(*engine_, *remoteAccess_, *network_);
+    VpnEngine* vpn = vpn_.get();
+    Tfrmmain* window = mainWindow_.get();
+
+    window->hooks.btn_connClick = [vpn] {
+        vpn->btn_connClick();
+    };
+    window->hooks.N18Click = [vpn] {
+        vpn->btn_connClick();
+    };
+    window->hooks.btn_disconnClick = [vpn] {
+        vpn->btn_disconnClick();
+    };
+    window->hooks.rb_pptpClick = [vpn] {
+        vpn->rb_pptp = true;
+        vpn->rb_pptpClick();
+    };
+    window->hooks.rb_lp2pClick = [vpn] {
+        vpn->rb_pptp = false;
+        vpn->rb_lp2pClick();
+    };
+    if (auto* encryption = window->findChild<QCheckBox*>(QStringLiteral("sCheckBox1"))) {
+        vpn->sCheckBox1 = encryption->isChecked();
+        connect(encryption, &QCheckBox::toggled, vpn, [vpn](bool on) { vpn->sCheckBox1 = on; });
+    }
+
+    // The line and traffic labels change colour with the connection; the window shows the
+    // texts, the connection engine owns these two colours.
+    auto applyColours = [window, vpn] {
+        const QPair<const char*, quint32> labels[] = {{"linelabel", vpn->linelabelColor},
+                                                      {"datalabel", vpn->datalabelColor}};
+        for (const auto& [name, rgb] : labels) {
+            if (auto* label = window->findChild<QLabel*>(QString::fromLatin1(name))) {
+                QPalette palette = label->palette();
+                palette.setColor(QPalette::WindowText, QColor::fromRgb(QRgb(rgb)));
+                label->setPalette(palette);
+            }
+        }
+    };
+    connect(engine_.get(), &MainWindowEngine::statusPanelChanged, window, applyColours);
+    applyColours();
 }
 
 } // namespace kvt::ui

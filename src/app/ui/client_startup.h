@@ -8,7 +8,10 @@
 namespace kvt {
 class LoginEngine;
 class MainWindowEngine;
+class NetworkConfiguration;
+class RemoteAccess;
 class UserPrompts;
+class VpnEngine;
 } // namespace kvt
 
 namespace kvt::ui {
@@ -44,6 +47,8 @@ public:
     int exitCode() const { return exitCode_; }
 
     MainWindowEngine& engine() { return *engine_; }
+    // The connection's engine; null until the login succeeded.
+    VpnEngine* vpn() const { return vpn_.get(); }
     Tfrmmain* mainWindow() const { return mainWindow_.get(); }
     // The second login window, never shown; null until start() got that far.
     Tfrmlogin* hiddenLoginWindow() const { return hiddenLogin_.get(); }
@@ -58,9 +63,16 @@ signals:
     void loginWindowOpened(kvt::ui::Tfrmlogin* window);
 
 private:
+    // The remote-access components and the connection engine, and the window's handlers
+    // that reach them.
+    void createConnection();
+
     std::unique_ptr<QtPrompts> qtPrompts_;
     bool ownPrompts_ = false;
     std::unique_ptr<MainWindowEngine> engine_;
+    std::unique_ptr<RemoteAccess> remoteAccess_;
+    std::unique_ptr<NetworkConfiguration> network_;
+    std::unique_ptr<VpnEngine> vpn_;
     std::unique_ptr<Tfrmmain> mainWindow_;
     std::unique_ptr<LoginEngine> hiddenLoginEngine_;
     std::unique_ptr<Tfrmlogin> hiddenLogin_;
