@@ -51,6 +51,9 @@ public:
     void headerClick(int column);
     int sortColumn() const { return sortColumn_; }
     Qt::SortOrder sortDirection() const { return sortDirection_; }
+    // Sets the sort column and direction without sorting (the batch speed test starts by
+    // delay, ascending).
+    void setSortColumn(int column, Qt::SortOrder direction);
     // Sorts with the current column and direction.
     void sortRows();
 
@@ -77,6 +80,10 @@ public:
 
     // Column headers in the current language; set by the window when texts change.
     void setHeaders(const QStringList& headers);
+
+Q_SIGNALS:
+    // The sort column or direction changed (the header shows it with its sort glyph).
+    void sortChanged(int column, Qt::SortOrder direction);
 
 private:
     struct Row {
