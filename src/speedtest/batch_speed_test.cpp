@@ -133,10 +133,12 @@ void BatchSpeedTest::shutdown() {
         stopping_ = true;
     }
     wake_.notify_all();
-    echo_->cancelAll();
-    tp1.clear();
+    // The feeder first, so that nothing is queued any more; then what is queued goes, and
+    // what runs is cancelled.
     if (pingthread)
         pingthread->wait();
+    tp1.clear();
+    echo_->cancelAll();
     tp1.waitForDone();
 }
 
@@ -264,12 +266,12 @@ void BatchSpeedTest::answerOrderRequest(quint64 ticket) {
 
 void BatchSpeedTest::applyResult(quint64 rowId, int effect, qint64 roundTripMs) {
     // A result that arrives after the pause is dropped like one that finished after it.
-    if (SpeedTestRunning.load() == 0)
-        return;
     LineListModel& list = main_.lineList();
-    const int row = list.rowOfId(rowId);
-    if (row < 0)
+    const int row = SpeedTestRunning.load() == 1 ? list.rowOfId(rowId) : -1;
+    if (row < 0) {
+        ++resultsIgnored_;
         return;
+    }
     if (BatchEffect(effect) == BatchEffect::Delay) {
         list.setDelay(row, QString::number(ShownDelayMs(roundTripMs)));
     } else {

@@ -63,8 +63,10 @@ public:
     // many feeders were started so far.
     bool feederRunning() const;
     int feedersStarted() const { return feedersStarted_; }
-    // Results written into rows so far.
+    // Results written into rows so far, and results handed over that found nothing to write:
+    // the test was paused before they arrived, or a refill of the list removed their row.
     int resultsApplied() const { return resultsApplied_; }
+    int resultsIgnored() const { return resultsIgnored_; }
 
     // For tests only: the echo timeout (4000 ms) and the feeder's pace (50 ms).
     void setEchoTimeoutMs(int ms) { echoTimeoutMs_ = ms; }
@@ -119,6 +121,7 @@ private:
     std::atomic<int> feedIntervalMs_{50};
     int feedersStarted_ = 0;
     int resultsApplied_ = 0;
+    int resultsIgnored_ = 0;
     bool shutDown_ = false;
 };
 
