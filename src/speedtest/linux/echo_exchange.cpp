@@ -23,9 +23,28 @@ constexpr int kMaxPayload = 65507 - kIcmpHeader;
 // other program's request with the same identifier and sequence is not taken for ours.
 constexpr int kTokenSize = 8;
 
-// Identifiers and sequences for raw sockets, one pair per echo so that concurrent echoes of
-// this process never answer each other.
-std::atomic<quint32> nextEchoNumber{QRandomGenerator::global()->generate()};
+// Identifiers of raw sockets and sequence numbers of echoes: no two raw sockets of this
+// process share an identifier while they live, and no two echoes on one socket share a
+// sequence number until it wraps.
+std::atomic<quint32> nextIdentifier{QRandomGenerator::global()->generate()};
+std::atomic<quint32> nextSequence{QRandomGenerator::global()->generate()};
+
+// Large enough for a reply to any payload this client sends and for any ICMP error; a longer
+// datagram is read truncated, which still shows its headers and the token.
+constexpr size_t kReceiveBuffer = 2048;
+
+// The raw socket a thread keeps between its echoes.
+struct KeptRawSocket {
+    int fd = -1;
+    quint16 identifier = 0; // network byte order
+    int ttl = 0;
+    bool inUse = false;
+    ~KeptRawSocket() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+thread_local KeptRawSocket keptRaw;
 
 quint16 checksum(const unsigned char* data, qsizetype size) {
     quint32 sum = 0;
@@ -93,8 +112,51 @@ qint64 MonotonicUs() {
 }
 
 EchoExchange::~EchoExchange() {
-    if (fd_ >= 0)
+    if (threadsSocket_)
+        keptRaw.inUse = false;
+    else if (fd_ >= 0)
         ::close(fd_);
+}
+
+bool EchoExchange::openRaw(int ttl) {
+    if (keptRaw.fd >= 0 && !keptRaw.inUse) {
+        fd_ = keptRaw.fd;
+        identifier_ = keptRaw.identifier;
+        threadsSocket_ = true;
+        keptRaw.inUse = true;
+        if (keptRaw.ttl != ttl && ::setsockopt(fd_, IPPROTO_IP, IP_TTL, &ttl, sizeof ttl) == 0)
+            keptRaw.ttl = ttl;
+        // Late replies and errors meant for earlier echoes.
+        unsigned char discard[64];
+        while (::recv(fd_, discard, sizeof discard, MSG_DONTWAIT | MSG_TRUNC) >= 0) {
+        }
+        return true;
+    }
+    fd_ = openSocket(SOCK_RAW);
+    if (fd_ < 0)
+        return false;
+    identifier_ = htons(quint16(nextIdentifier.fetch_add(1, std::memory_order_relaxed)));
+    if (!attachRawFilter(fd_, identifier_) ||
+        ::setsockopt(fd_, IPPROTO_IP, IP_TTL, &ttl, sizeof ttl) != 0) {
+        ::close(fd_);
+        fd_ = -1;
+        errno = EPERM;
+        return false;
+    }
+    // Until the filter was attached the socket took every ICMP packet of the host; with many
+    // echoes in flight that can fill its receive buffer, and a full buffer would drop our
+    // reply.
+    unsigned char discard[64];
+    while (::recv(fd_, discard, sizeof discard, MSG_DONTWAIT | MSG_TRUNC) >= 0) {
+    }
+    if (keptRaw.fd < 0) {
+        keptRaw.fd = fd_;
+        keptRaw.identifier = identifier_;
+        keptRaw.ttl = ttl;
+        keptRaw.inUse = true;
+        threadsSocket_ = true;
+    }
+    return true;
 }
 
 qint64 EchoExchange::remainingUs() const {
@@ -124,43 +186,29 @@ std::optional<EchoResult> EchoExchange::send(quint32 address, const EchoRequest&
         return ended(EchoResult::Outcome::SocketError);
     address_ = address;
 
-    int error = 0;
+    const int ttl = request.ttl;
     if (kind == IcmpSocketKind::Datagram ||
         (kind == IcmpSocketKind::Automatic && !datagramRefused.load())) {
         fd_ = openSocket(SOCK_DGRAM);
-        error = fd_ < 0 ? errno : 0;
-        if (fd_ >= 0)
+        if (fd_ >= 0) {
             kind_ = IcmpSocketKind::Datagram;
-        else if (kind == IcmpSocketKind::Automatic && refusedBySystem(error))
+            // ICMP errors about our request end the wait instead of being dropped.
+            const int on = 1;
+            if (::setsockopt(fd_, IPPROTO_IP, IP_TTL, &ttl, sizeof ttl) != 0 ||
+                ::setsockopt(fd_, IPPROTO_IP, IP_RECVERR, &on, sizeof on) != 0)
+                return ended(EchoResult::Outcome::SocketError);
+        } else if (kind == IcmpSocketKind::Automatic && refusedBySystem(errno)) {
             datagramRefused.store(true);
+        }
     }
     if (fd_ < 0 && kind != IcmpSocketKind::Datagram) {
-        fd_ = openSocket(SOCK_RAW);
-        error = fd_ < 0 ? errno : 0;
         kind_ = IcmpSocketKind::Raw;
+        if (!openRaw(ttl))
+            return ended(EchoResult::Outcome::SocketError);
     }
     if (fd_ < 0)
         return ended(EchoResult::Outcome::SocketError);
-
-    const int ttl = request.ttl;
-    ::setsockopt(fd_, IPPROTO_IP, IP_TTL, &ttl, sizeof ttl);
-    const quint32 number = nextEchoNumber.fetch_add(1, std::memory_order_relaxed);
-    identifier_ = htons(quint16(number));
-    sequence_ = htons(quint16(number >> 16));
-    if (kind_ == IcmpSocketKind::Datagram) {
-        // ICMP errors about our request end the wait instead of being dropped.
-        const int on = 1;
-        ::setsockopt(fd_, IPPROTO_IP, IP_RECVERR, &on, sizeof on);
-    } else {
-        if (!attachRawFilter(fd_, identifier_))
-            return ended(EchoResult::Outcome::SocketError);
-        // Until the filter was attached the socket took every ICMP packet of the host; with
-        // many echoes in flight that can fill its receive buffer, and a full buffer would
-        // drop our reply.
-        unsigned char discard[64];
-        while (::recv(fd_, discard, sizeof discard, MSG_DONTWAIT | MSG_TRUNC) >= 0) {
-        }
-    }
+    sequence_ = htons(quint16(nextSequence.fetch_add(1, std::memory_order_relaxed)));
 
     QByteArray packet(kIcmpHeader + request.payloadSize, Qt::Uninitialized);
     auto* p = reinterpret_cast<unsigned char*>(packet.data());
@@ -171,14 +219,13 @@ std::optional<EchoResult> EchoExchange::send(quint32 address, const EchoRequest&
     std::memcpy(p + 6, &sequence_, 2);
     for (int i = 0; i < request.payloadSize; ++i)
         p[kIcmpHeader + i] = static_cast<unsigned char>(i);
-    if (request.payloadSize >= kTokenSize) {
-        const quint64 token = QRandomGenerator::global()->generate64();
-        std::memcpy(p + kIcmpHeader, &token, kTokenSize);
+    hasToken_ = request.payloadSize >= kTokenSize;
+    if (hasToken_) {
+        token_ = QRandomGenerator::global()->generate64();
+        std::memcpy(p + kIcmpHeader, &token_, kTokenSize);
     }
     const quint16 sum = checksum(p, packet.size());
     std::memcpy(p + 2, &sum, 2);
-    payload_ = packet.mid(kIcmpHeader);
-    buffer_.resize(65536);
 
     sockaddr_in target{};
     target.sin_family = AF_INET;
@@ -188,8 +235,7 @@ std::optional<EchoResult> EchoExchange::send(quint32 address, const EchoRequest&
     const ssize_t sent = ::sendto(fd_, p, size_t(packet.size()), 0,
                                   reinterpret_cast<const sockaddr*>(&target), sizeof target);
     if (sent < 0) {
-        error = errno;
-        return ended(unreachableError(error) ? EchoResult::Outcome::Unreachable
+        return ended(unreachableError(errno) ? EchoResult::Outcome::Unreachable
                                              : EchoResult::Outcome::SocketError);
     }
     if (kind_ == IcmpSocketKind::Datagram) {
@@ -203,11 +249,11 @@ std::optional<EchoResult> EchoExchange::send(quint32 address, const EchoRequest&
 }
 
 std::optional<EchoResult> EchoExchange::receive() {
-    auto* data = reinterpret_cast<unsigned char*>(buffer_.data());
+    unsigned char data[kReceiveBuffer];
     for (;;) {
         sockaddr_in source{};
         socklen_t length = sizeof source;
-        const ssize_t size = ::recvfrom(fd_, data, size_t(buffer_.size()), MSG_DONTWAIT,
+        const ssize_t size = ::recvfrom(fd_, data, sizeof data, MSG_DONTWAIT,
                                         reinterpret_cast<sockaddr*>(&source), &length);
         const qint64 at = MonotonicUs();
         if (size < 0) {
@@ -229,9 +275,9 @@ std::optional<EchoResult> EchoExchange::receive() {
 }
 
 bool EchoExchange::payloadMatches(const unsigned char* payload, qsizetype size) const {
-    if (payload_.size() < kTokenSize)
+    if (!hasToken_)
         return true;
-    return size >= kTokenSize && std::memcmp(payload, payload_.constData(), kTokenSize) == 0;
+    return size >= kTokenSize && std::memcmp(payload, &token_, kTokenSize) == 0;
 }
 
 std::optional<EchoResult> EchoExchange::receiveDatagram(const unsigned char* data, qsizetype size,

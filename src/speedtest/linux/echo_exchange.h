@@ -19,7 +19,10 @@ enum class IcmpSocketKind { Automatic, Datagram, Raw };
 // Microseconds on the monotonic clock.
 qint64 MonotonicUs();
 
-// One request and its reply on a socket of its own, which the exchange closes.
+// One request and its reply. A datagram socket is the exchange's own and closed with it. A raw
+// socket is kept by the thread for its next echoes when it is free (attaching the kernel
+// filter costs more than the rest of an echo together): it keeps one identifier, each echo
+// takes a new sequence number, and what a previous echo left in it is discarded.
 class EchoExchange {
 public:
     EchoExchange() = default;
@@ -53,15 +56,18 @@ private:
     bool payloadMatches(const unsigned char* payload, qsizetype size) const;
     EchoResult reply(qint64 at) const;
 
+    bool openRaw(int ttl);
+
     int fd_ = -1;
+    bool threadsSocket_ = false; // fd_ is the thread's kept raw socket: give it back, not close
     IcmpSocketKind kind_ = IcmpSocketKind::Raw;
     quint32 address_ = 0;
     quint16 identifier_ = 0; // network byte order, as in the packet
     quint16 sequence_ = 0;   // network byte order
-    QByteArray payload_;
+    bool hasToken_ = false;
+    quint64 token_ = 0;
     qint64 sentAtUs_ = 0;
     qint64 deadlineUs_ = 0;
-    QByteArray buffer_;
 };
 
 } // namespace kvt
