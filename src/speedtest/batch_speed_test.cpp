@@ -14,10 +14,13 @@
 
 namespace kvt {
 
-// One task of the pool: a single echo for one row.
+// One task of the pool: a single echo for one row. It holds what the echo needs itself and
+// touches the test object only before the echo and, while the test runs, to hand the result
+// over; so a task that outlives shutdown (stuck in a host-name lookup) touches nothing.
 class BatchSpeedTest::PingTask final : public QRunnable {
 public:
-    PingTask(BatchSpeedTest& test, MythreadData data) : test_(test), data_(std::move(data)) {}
+    PingTask(BatchSpeedTest& test, std::shared_ptr<IcmpEcho> echo, MythreadData data, int timeoutMs)
+        : test_(test), echo_(std::move(echo)), data_(std::move(data)), timeoutMs_(timeoutMs) {}
     // A task dropped from the queue before it ran still leaves the queue count.
     ~PingTask() override {
         if (!started_)
@@ -26,18 +29,30 @@ public:
     void run() override {
         started_ = true;
         test_.taskLeftQueue();
-        test_.measure(data_);
+        EchoRequest request;
+        request.address = data_.ip;
+        request.payloadSize = BatchPayloadSize;
+        request.timeoutMs = timeoutMs_;
+        request.ttl = BatchTtl;
+        const EchoResult result = echo_->echo(request);
+        // Paused, stopped or closing: the result is dropped.
+        if (SpeedTestRunning.load() == 0)
+            return;
+        test_.handOver(data_.Pv, result);
     }
 
 private:
     BatchSpeedTest& test_;
+    const std::shared_ptr<IcmpEcho> echo_;
     const MythreadData data_;
+    const int timeoutMs_;
     bool started_ = false;
 };
 
 BatchSpeedTest::BatchSpeedTest(MainWindowEngine& main, std::shared_ptr<IcmpEcho> echo,
                                QObject* parent)
-    : QObject(parent), main_(main), echo_(std::move(echo)), echoTimeoutMs_(BatchTimeoutMs) {
+    : QObject(parent), tp1(*new QThreadPool), main_(main), echo_(std::move(echo)),
+      echoTimeoutMs_(BatchTimeoutMs) {
     tp1.setObjectName(QStringLiteral("tp1"));
     tp1.setMaxThreadCount(MaxPoolThreads);
     tp1.setExpiryTimeout(2000);
@@ -50,6 +65,8 @@ BatchSpeedTest::BatchSpeedTest(MainWindowEngine& main, std::shared_ptr<IcmpEcho>
 
 BatchSpeedTest::~BatchSpeedTest() {
     shutdown();
+    if (tp1.activeThreadCount() == 0)
+        delete &tp1;
 }
 
 QString BatchSpeedTest::btn_speedCaption() const {
@@ -139,7 +156,9 @@ void BatchSpeedTest::shutdown() {
         pingthread->wait();
     tp1.clear();
     echo_->cancelAll();
-    tp1.waitForDone();
+    // Cancelled echoes end at once; only a host-name lookup in progress can hold a thread, and
+    // the program does not wait long for it.
+    tp1.waitForDone(1000);
 }
 
 void BatchSpeedTest::Timer1Timer() {
@@ -194,7 +213,7 @@ void BatchSpeedTest::feed(QList<MythreadData> order) {
                     return;
                 ++queued_;
             }
-            tp1.start(new PingTask(*this, std::move(item)));
+            tp1.start(new PingTask(*this, echo_, std::move(item), echoTimeoutMs_.load()));
         }
         if (!nextPass(order))
             return;
@@ -230,22 +249,14 @@ void BatchSpeedTest::taskLeftQueue() {
     wake_.notify_all();
 }
 
-void BatchSpeedTest::measure(const MythreadData& data) {
-    EchoRequest request;
-    request.address = data.ip;
-    request.payloadSize = BatchPayloadSize;
-    request.timeoutMs = echoTimeoutMs_.load();
-    request.ttl = BatchTtl;
-    const EchoResult result = echo_->echo(request);
-    if (SpeedTestRunning.load() == 0)
-        return;
+void BatchSpeedTest::handOver(quint64 rowId, const EchoResult& result) {
     const BatchEffect effect = BatchEffectOf(result);
     if (effect == BatchEffect::None)
         return;
     QMetaObject::invokeMethod(
         this,
-        [this, id = data.Pv, effect = int(effect), rtt = result.roundTripMs()] {
-            applyResult(id, effect, rtt);
+        [this, rowId, effect = int(effect), rtt = result.roundTripMs()] {
+            applyResult(rowId, effect, rtt);
         },
         Qt::QueuedConnection);
 }

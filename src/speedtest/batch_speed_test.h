@@ -55,8 +55,10 @@ public:
     // The caption `btn_speed` shows now (also after a language change).
     QString btn_speedCaption() const;
 
-    // The pool: at most 40 threads; a thread idle for 2000 ms ends.
-    QThreadPool tp1;
+    // The pool: at most 40 threads; a thread idle for 2000 ms ends. It lives on the heap: at
+    // shutdown a thread still inside a host-name lookup (which cannot be cancelled) is left
+    // to finish on its own rather than holding up the end of the program.
+    QThreadPool& tp1;
     static constexpr int MaxPoolThreads = 40;
 
     // Whether a feeder is running (it ends at its next row once the test is paused), and how
@@ -97,7 +99,7 @@ private:
     bool keepFeeding(std::unique_lock<std::mutex>& lock);
     bool nextPass(QList<MythreadData>& order);
     // Pool threads.
-    void measure(const MythreadData& data);
+    void handOver(quint64 rowId, const EchoResult& result);
     void taskLeftQueue();
     // User-interface thread.
     void answerOrderRequest(quint64 ticket);
