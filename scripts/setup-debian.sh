@@ -14,6 +14,8 @@ packages=(
   libopencc-dev opencc libnl-3-dev libnl-route-3-dev libxcb1-dev libxcb-keysyms1-dev
   # dialling (real dials only; tests use a stand-in pppd)
   iproute2 iputils-ping procps
+  # speed-test benchmark: the reference pinger it is compared with
+  fping
   # windows under Xvfb, screenshots and CJK text
   xvfb xdotool imagemagick fonts-wqy-microhei
 )

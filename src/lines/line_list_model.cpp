@@ -151,7 +151,16 @@ void LineListModel::headerClick(int column) {
     sortColumn_ = column;
     sortDirection_ =
         sortDirection_ == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    Q_EMIT sortChanged(sortColumn_, sortDirection_);
     sortRows();
+}
+
+void LineListModel::setSortColumn(int column, Qt::SortOrder direction) {
+    if (column == sortColumn_ && direction == sortDirection_)
+        return;
+    sortColumn_ = column;
+    sortDirection_ = direction;
+    Q_EMIT sortChanged(sortColumn_, sortDirection_);
 }
 
 qint32 LineListModel::delaySortValue(const QString& delay) {

@@ -51,6 +51,9 @@ public:
     void headerClick(int column);
     int sortColumn() const { return sortColumn_; }
     Qt::SortOrder sortDirection() const { return sortDirection_; }
+    // Sets the sort column and direction without sorting (the batch speed test starts by
+    // delay, ascending).
+    void setSortColumn(int column, Qt::SortOrder direction);
     // Sorts with the current column and direction.
     void sortRows();
 
@@ -80,6 +83,10 @@ public:
     void setHeaders(const QStringList& headers);
     bool setHeaderData(int section, Qt::Orientation orientation, const QVariant& value,
                        int role = Qt::EditRole) override;
+
+Q_SIGNALS:
+    // The sort column or direction changed (the header shows it with its sort glyph).
+    void sortChanged(int column, Qt::SortOrder direction);
 
 private:
     struct Row {
