@@ -27,6 +27,8 @@
 #include "lines/ui/line_list_view.h"
 #include "recording_prompts.h"
 #include "reference_server.h"
+#include "speedtest/batch_speed_test.h"
+#include "speedtest/ui/speed_test_window.h"
 #include "temp_settings.h"
 #include "test_paths.h"
 #include "vpn/vpn_engine.h"
@@ -732,6 +734,23 @@ private Q_SLOTS:
 
         for (const char* name : {"KVT_PPPD", "KVT_PPTP", "KVT_PEERS_DIR", "KVT_RUN_DIR"})
             qunsetenv(name);
+    }
+
+    // The speed-test buttons reach their engines: the batch test starts and pauses, the single
+    // test opens its window beside the main window.
+    void speedTestButtonsReachTheirTests() {
+        QVERIFY(startClient(
+            [](Tfrmlogin* l) { login(l, QStringLiteral("demo"), QStringLiteral("demo123")); }));
+        showMainWindow();
+        Tfrmmain* main = startup->mainWindow();
+        QVERIFY(startup->batchSpeedTest());
+        QTest::mouseClick(main->btn_speed(), Qt::LeftButton);
+        QCOMPARE(SpeedTestRunning.load(), 1);
+        QTest::mouseClick(main->btn_speed(), Qt::LeftButton);
+        QCOMPARE(SpeedTestRunning.load(), 0);
+
+        QTest::mouseClick(main->cesu(), Qt::LeftButton);
+        QVERIFY(startup->speedTestWindow()->isVisible());
     }
 
     void copyLineNameCopiesTheSelectedLine() {

@@ -8,6 +8,9 @@
 #include "backend/ui/login_window.h"
 #include "backend/ui/update_prompt.h"
 #include "netcfg/network_configuration.h"
+#include "speedtest/batch_speed_test.h"
+#include "speedtest/single_speed_test.h"
+#include "speedtest/ui/speed_test_window.h"
 #include "vpn/remote_access.h"
 #include "vpn/vpn_engine.h"
 
@@ -32,9 +35,12 @@ ClientStartup::ClientStartup(UserPrompts* prompts, QObject* parent)
 ClientStartup::~ClientStartup() {
     // Windows before the engines they show; the connection engine before what it drives.
     updatePrompt_.reset();
+    speedTestWindow_.reset();
     hiddenLogin_.reset();
     hiddenLoginEngine_.reset();
     mainWindow_.reset();
+    singleSpeedTest_.reset();
+    batchSpeedTest_.reset();
     vpn_.reset();
     remoteAccess_.reset();
     network_.reset();
@@ -77,8 +83,34 @@ bool ClientStartup::start() {
     hiddenLogin_->setEngine(hiddenLoginEngine_.get());
     hiddenLogin_->FormCreate();
 
+    createSpeedTests();
+
     updatePrompt_ = std::make_unique<TForm6>();
     return true;
+}
+
+void ClientStartup::createSpeedTests() {
+    batchSpeedTest_ = std::make_unique<BatchSpeedTest>(*engine_);
+    singleSpeedTest_ = std::make_unique<SingleSpeedTest>(*engine_);
+    // Placed against the main window and destroyed before it (which unlinks it as a child).
+    speedTestWindow_ = std::make_unique<TForm1>(*singleSpeedTest_, mainWindow_.get());
+    BatchSpeedTest* batch = batchSpeedTest_.get();
+    SingleSpeedTest* single = singleSpeedTest_.get();
+    Tfrmmain* window = mainWindow_.get();
+    window->hooks.btn_speedClick = [batch] {
+        batch->btn_speedClick();
+    };
+    window->hooks.cesuClick = [single] {
+        single->cesuClick();
+    };
+    window->hooks.N17Click = [single] {
+        single->N17Click();
+    };
+    // A connection that comes up ends a running batch test.
+    if (vpn_)
+        vpn_->stopBatchSpeedTest = [batch] {
+            batch->stopBatchTest();
+        };
 }
 
 void ClientStartup::createConnection() {

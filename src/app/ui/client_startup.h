@@ -10,6 +10,8 @@ class LoginEngine;
 class MainWindowEngine;
 class NetworkConfiguration;
 class RemoteAccess;
+class BatchSpeedTest;
+class SingleSpeedTest;
 class UserPrompts;
 class VpnEngine;
 } // namespace kvt
@@ -17,6 +19,7 @@ class VpnEngine;
 namespace kvt::ui {
 
 class QtPrompts;
+class TForm1;
 class TForm6;
 class Tfrmlogin;
 class Tfrmmain;
@@ -49,6 +52,10 @@ public:
     MainWindowEngine& engine() { return *engine_; }
     // The connection's engine; null until the login succeeded.
     VpnEngine* vpn() const { return vpn_.get(); }
+    // The speed tests and the single test's window; null until the login succeeded.
+    BatchSpeedTest* batchSpeedTest() const { return batchSpeedTest_.get(); }
+    SingleSpeedTest* singleSpeedTest() const { return singleSpeedTest_.get(); }
+    TForm1* speedTestWindow() const { return speedTestWindow_.get(); }
     Tfrmmain* mainWindow() const { return mainWindow_.get(); }
     // The second login window, never shown; null until start() got that far.
     Tfrmlogin* hiddenLoginWindow() const { return hiddenLogin_.get(); }
@@ -66,6 +73,8 @@ private:
     // The remote-access components and the connection engine, and the window's handlers
     // that reach them.
     void createConnection();
+    // The batch and single speed tests and the window of the single test.
+    void createSpeedTests();
 
     std::unique_ptr<QtPrompts> qtPrompts_;
     bool ownPrompts_ = false;
@@ -73,6 +82,9 @@ private:
     std::unique_ptr<RemoteAccess> remoteAccess_;
     std::unique_ptr<NetworkConfiguration> network_;
     std::unique_ptr<VpnEngine> vpn_;
+    std::unique_ptr<BatchSpeedTest> batchSpeedTest_;
+    std::unique_ptr<SingleSpeedTest> singleSpeedTest_;
+    std::unique_ptr<TForm1> speedTestWindow_;
     std::unique_ptr<Tfrmmain> mainWindow_;
     std::unique_ptr<LoginEngine> hiddenLoginEngine_;
     std::unique_ptr<Tfrmlogin> hiddenLogin_;
