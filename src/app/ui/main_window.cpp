@@ -168,6 +168,10 @@ void Tfrmmain::setEngine(MainWindowEngine* engine) {
     LineListModel& lines = engine->lineList();
     vt1_->setLineModel(&lines);
     vt1_->header()->setSortIndicator(lines.sortColumn(), lines.sortDirection());
+    // The batch speed test switches the list to delay, ascending: the glyph follows.
+    connect(&lines, &LineListModel::sortChanged, this, [this](int column, Qt::SortOrder order) {
+        vt1_->header()->setSortIndicator(column, order);
+    });
 
     engineStatusPanelChanged();
     engineChoosersChanged();
