@@ -3,6 +3,7 @@
 // tests/fixtures, which take the real arguments, print the real programs' messages and exit
 // with their real exit status.
 
+#include "stand_in_ppp.h"
 #include "test_paths.h"
 #include "vpn/linux/pppd_remote_access.h"
 
@@ -91,18 +92,7 @@ private Q_SLOTS:
         dir = std::make_unique<QTemporaryDir>();
         QVERIFY(dir->isValid());
         QVERIFY(QDir().mkpath(record()));
-        config = PppdConfig{};
-        config.peersDir = dir->filePath(QStringLiteral("peers"));
-        config.runDir = dir->filePath(QStringLiteral("run"));
-        config.pppd = fixturesDir() + QStringLiteral("/stand-in-pppd");
-        config.pptp = fixturesDir() + QStringLiteral("/stand-in-pptp");
-        config.xl2tpd = fixturesDir() + QStringLiteral("/stand-in-xl2tpd");
-        config.sysfsNetRoot = dir->filePath(QStringLiteral("sys"));
-        qputenv("KVT_STANDIN_RECORD", record().toLocal8Bit());
-        qputenv("KVT_PPPD", config.pppd.toLocal8Bit());
-        qunsetenv("KVT_STANDIN_SCENARIO");
-        qunsetenv("KVT_STANDIN_XL2TPD_SCENARIO");
-        qunsetenv("KVT_STANDIN_INTERFACE");
+        config = kvt::test::standInPppdConfig(QDir(dir->path()), record());
         ras = std::make_unique<PppdRemoteAccess>(config);
     }
     void cleanup() {

@@ -19,6 +19,7 @@
 #include "recording_prompts.h"
 #include "reference_server.h"
 #include "scrambler.h"
+#include "stand_in_ppp.h"
 #include "temp_settings.h"
 #include "test_paths.h"
 #include "vpn/dial_names.h"
@@ -254,18 +255,7 @@ private Q_SLOTS:
 
         dir = std::make_unique<QTemporaryDir>();
         QVERIFY(QDir().mkpath(record()));
-        config = PppdConfig{};
-        config.peersDir = dir->filePath(QStringLiteral("peers"));
-        config.runDir = dir->filePath(QStringLiteral("run"));
-        config.pppd = fixturesDir() + QStringLiteral("/stand-in-pppd");
-        config.pptp = fixturesDir() + QStringLiteral("/stand-in-pptp");
-        config.xl2tpd = fixturesDir() + QStringLiteral("/stand-in-xl2tpd");
-        config.sysfsNetRoot = dir->filePath(QStringLiteral("sys"));
-        qputenv("KVT_STANDIN_RECORD", record().toLocal8Bit());
-        qputenv("KVT_PPPD", config.pppd.toLocal8Bit());
-        qunsetenv("KVT_STANDIN_SCENARIO");
-        qunsetenv("KVT_STANDIN_XL2TPD_SCENARIO");
-        qunsetenv("KVT_STANDIN_INTERFACE");
+        config = kvt::test::standInPppdConfig(QDir(dir->path()), record());
         prompts = std::make_unique<RecordingPrompts>();
         settings = std::make_unique<TempSettings>();
         makeEngine();
