@@ -14,6 +14,8 @@ packages=(
   libopencc-dev opencc libnl-3-dev libnl-route-3-dev libxcb1-dev libxcb-keysyms1-dev
   # dialling (real dials only; tests use a stand-in pppd)
   iproute2 iputils-ping procps
+  # tests/vm/run: a Debian image with a PPP kernel, booted under QEMU
+  debootstrap qemu-system-x86 e2fsprogs
   # windows under Xvfb, screenshots and CJK text
   xvfb xdotool imagemagick fonts-wqy-microhei
 )
