@@ -16,6 +16,8 @@ packages=(
   iproute2 iputils-ping procps
   # speed-test benchmark: the reference pinger it is compared with
   fping
+  # tests/vm/run: a Debian image with a PPP kernel, booted under QEMU
+  debootstrap qemu-system-x86 e2fsprogs
   # windows under Xvfb, screenshots and CJK text
   xvfb xdotool imagemagick fonts-wqy-microhei
 )

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine, builds everything and runs every test: the normal build, the
 # same tests under AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz smoke runs and
-# the formatting check.
+# the formatting check, then the dial cases against real servers in a virtual machine
+# (tests/vm/run).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -28,3 +29,14 @@ echo "== tests under the sanitizers"
 # Qt and fontconfig keep process-lifetime allocations that LeakSanitizer reports as leaks.
 ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan -j "$jobs"
+
+echo "== dial cases in a virtual machine (real pppd, pptpd, xl2tpd)"
+# Skipped (77) with its reason when no image is cached and no mirror answers, or without root.
+vm_status=0
+bash tests/vm/run build || vm_status=$?
+if [ "$vm_status" -eq 77 ]; then
+    echo "dial cases in a virtual machine: skipped"
+elif [ "$vm_status" -ne 0 ]; then
+    echo "dial cases in a virtual machine: FAILED"
+    exit 1
+fi

@@ -279,8 +279,10 @@ private Q_SLOTS:
                                 << "10.100.0.1" << 0;
         QTest::newRow("terminated") << "Connection terminated." << int(K::LinkEnded) << "" << 0;
         QTest::newRow("hangup") << "Modem hangup" << int(K::LinkEnded) << "" << 0;
-        QTest::newRow("auth failed")
-            << "MS-CHAP authentication failed: Access denied" << int(K::Other) << "" << 0;
+        QTest::newRow("auth failed") << "MS-CHAP authentication failed: Access denied"
+                                     << int(K::AuthenticationFailed) << "" << 0;
+        QTest::newRow("chap failed")
+            << "CHAP authentication failed" << int(K::AuthenticationFailed) << "" << 0;
         QTest::newRow("xl2tpd pppd exit") << "child_handler : pppd exited for call 3 with code 19"
                                           << int(K::PppdExited) << "" << 19;
         QTest::newRow("xl2tpd tunnel") << "Maximum retries exceeded for tunnel 41215.  Closing."

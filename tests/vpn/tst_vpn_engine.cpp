@@ -763,6 +763,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::newRow("691") << QByteArray("wrong-password") << 2
                              << "Error:691 Username or password cannot be verified";
+        QTest::newRow("691, server hung up first")
+            << QByteArray("wrong-password-hangup") << 2
+            << "Error:691 Username or password cannot be verified";
         QTest::newRow("691 chinese")
             << QByteArray("wrong-password") << 1 << "错误：691 用户名和密码无法验证";
         QTest::newRow("930") << QByteArray("peer-auth") << 2 << "Error:930 cannot be authenticated";

@@ -49,6 +49,9 @@ struct PppdDialer::Dial {
     int state = RasStateOpenPort;
     bool linkUp = false;
     bool hungUp = false;
+    // The server refused our credentials. pppd's exit status does not always say so: when the
+    // server hangs up before pppd ends, the status becomes that of a hang-up (16).
+    bool authFailed = false;
     std::optional<int> pppdExit; // mode two: pppd's exit status as xl2tpd reported it
     QString interfaceName;
     QString localAddress;
@@ -317,6 +320,9 @@ void PppdDialer::handleLine(Dial& dial, const QString& line) {
         if (!dial.linkUp)
             setState(dial, RasStateAuthenticated);
         break;
+    case Kind::AuthenticationFailed:
+        dial.authFailed = true;
+        break;
     case Kind::LocalAddress:
         dial.localAddress = parsed.value;
         break;
@@ -334,8 +340,8 @@ void PppdDialer::handleLine(Dial& dial, const QString& line) {
         break;
     case Kind::PppdExited:
         if (dial.l2tp && !dial.pppdExit) {
-            dial.pppdExit = parsed.code;
-            setState(dial, StateAfterPppdExit(parsed.code, dial.linkUp, dial.hungUp));
+            dial.pppdExit = dial.authFailed ? 19 : parsed.code;
+            setState(dial, StateAfterPppdExit(*dial.pppdExit, dial.linkUp, dial.hungUp));
             endL2tpDaemon(dial);
         }
         break;
@@ -376,7 +382,7 @@ void PppdDialer::finish(Dial& dial, int exitCode, QProcess::ExitStatus status) {
     if (dial.l2tp)
         pppdStatus = dial.pppdExit.value_or(-1);
     else if (status == QProcess::NormalExit)
-        pppdStatus = exitCode;
+        pppdStatus = dial.authFailed ? 19 : exitCode;
     QProcess* process = dial.process;
     dial.process = nullptr;
     process->disconnect(this);

@@ -29,6 +29,8 @@ PppdLine ParsePppdLine(QStringView line) {
         parsed.kind = Kind::DeviceConnected;
     } else if (text.endsWith(u"authentication succeeded")) {
         parsed.kind = Kind::Authenticated;
+    } else if (text.contains(u"authentication failed")) {
+        parsed.kind = Kind::AuthenticationFailed;
     } else if (text.startsWith(u"local ") && text.mid(6).trimmed().startsWith(u"IP address ")) {
         parsed.kind = Kind::LocalAddress;
         parsed.value = firstWord(text.mid(6).trimmed().mid(11));

@@ -9,14 +9,15 @@ namespace kvt {
 struct PppdLine {
     enum class Kind {
         Other,
-        InterfaceChosen, // "Using interface ppp0": `value` is the interface
-        DeviceConnected, // "Connect: ppp0 <--> /dev/pts/0"
-        Authenticated,   // "CHAP authentication succeeded" and the like
-        LocalAddress,    // "local  IP address 10.100.0.10": `value` is the address
-        RemoteAddress,   // "remote IP address 10.100.0.1": the link is up
-        LinkEnded,       // "Connection terminated.", "Modem hangup"
-        PppdExited,      // xl2tpd: "pppd exited for call N with code C": `code` is C
-        TunnelFailed,    // xl2tpd: the server never answered the tunnel set-up
+        InterfaceChosen,      // "Using interface ppp0": `value` is the interface
+        DeviceConnected,      // "Connect: ppp0 <--> /dev/pts/0"
+        Authenticated,        // "CHAP authentication succeeded" and the like
+        AuthenticationFailed, // "MS-CHAP authentication failed: E=691 ..." and the like
+        LocalAddress,         // "local  IP address 10.100.0.10": `value` is the address
+        RemoteAddress,        // "remote IP address 10.100.0.1": the link is up
+        LinkEnded,            // "Connection terminated.", "Modem hangup"
+        PppdExited,           // xl2tpd: "pppd exited for call N with code C": `code` is C
+        TunnelFailed,         // xl2tpd: the server never answered the tunnel set-up
     };
     Kind kind = Kind::Other;
     QString value;
