@@ -13,7 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <httplib.h>
+#include "loopback_httplib_server.h"
 
 #include <memory>
 #include <thread>
@@ -23,46 +23,25 @@ using namespace kvt;
 namespace {
 
 // A cpp-httplib server on a free loopback port, answering on its own thread.
-class PageServer {
+class PageServer : public kvt::test::LoopbackHttplibServer {
 public:
     PageServer() {
-        server_.Get("/kvtclient/news.htm", [](const httplib::Request&, httplib::Response& res) {
+        routes().Get("/kvtclient/news.htm", [](const httplib::Request&, httplib::Response& res) {
             res.set_content("<p>新闻 news</p>", "text/html");
         });
-        server_.Get("/set", [](const httplib::Request&, httplib::Response& res) {
+        routes().Get("/set", [](const httplib::Request&, httplib::Response& res) {
             res.set_header("Set-Cookie", "visitor=abc; Path=/");
             res.set_content("set", "text/plain");
         });
-        server_.Get("/echo", [](const httplib::Request& req, httplib::Response& res) {
+        routes().Get("/echo", [](const httplib::Request& req, httplib::Response& res) {
             res.set_content("cookie=" + req.get_header_value("Cookie"), "text/plain");
         });
-        server_.Get("/cached", [](const httplib::Request&, httplib::Response& res) {
+        routes().Get("/cached", [](const httplib::Request&, httplib::Response& res) {
             res.set_header("Cache-Control", "max-age=600");
             res.set_content("<p>cached</p>", "text/html; charset=utf-8");
         });
-        port_ = server_.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { server_.listen_after_bind(); });
+        start();
     }
-    ~PageServer() { stop(); }
-
-    void stop() {
-        if (!thread_.joinable())
-            return;
-        while (!server_.is_running())
-            std::this_thread::yield();
-        server_.stop();
-        thread_.join();
-    }
-
-    int port() const { return port_; }
-    QUrl url(const char* path) const {
-        return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(port_).arg(QLatin1String(path)));
-    }
-
-private:
-    httplib::Server server_;
-    std::thread thread_;
-    int port_ = -1;
 };
 
 // Runs one fetch to its end; the fetch is gone afterwards, so its results are copied.

@@ -18,7 +18,7 @@
 #include <QTest>
 #include <QTextDocument>
 
-#include <httplib.h>
+#include "loopback_httplib_server.h"
 
 #include <memory>
 #include <string>
@@ -39,45 +39,26 @@ std::string pngOf(int width, int height) {
     return bytes.toStdString();
 }
 
-class PageServer {
+class PageServer : public kvt::test::LoopbackHttplibServer {
 public:
     PageServer() {
-        server_.Get("/kvtclient/right.htm", [](const httplib::Request&, httplib::Response& res) {
+        routes().Get("/kvtclient/right.htm", [](const httplib::Request&, httplib::Response& res) {
             res.set_content("<p>公告 notice</p><a href=\"more.htm\">more</a>", "text/html");
         });
-        server_.Get("/kvtclient/gbk.htm", [](const httplib::Request&, httplib::Response& res) {
+        routes().Get("/kvtclient/gbk.htm", [](const httplib::Request&, httplib::Response& res) {
             QStringEncoder encoder("GBK");
             const QByteArray body = encoder.encode(QStringLiteral("<p>动态加速器</p>"));
             res.set_content(body.toStdString(), "text/html; charset=GBK");
         });
-        server_.Get("/kvtclient/top.htm", [](const httplib::Request&, httplib::Response& res) {
+        routes().Get("/kvtclient/top.htm", [](const httplib::Request&, httplib::Response& res) {
             res.set_content("<p>banner<img src=\"pics/top.png\"></p>", "text/html");
         });
-        server_.Get("/kvtclient/pics/top.png", [](const httplib::Request&, httplib::Response& res) {
-            res.set_content(pngOf(40, 12), "image/png");
-        });
-        port_ = server_.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { server_.listen_after_bind(); });
+        routes().Get("/kvtclient/pics/top.png",
+                     [](const httplib::Request&, httplib::Response& res) {
+                         res.set_content(pngOf(40, 12), "image/png");
+                     });
+        start();
     }
-    ~PageServer() { stop(); }
-
-    void stop() {
-        if (!thread_.joinable())
-            return;
-        while (!server_.is_running())
-            std::this_thread::yield();
-        server_.stop();
-        thread_.join();
-    }
-
-    QUrl url(const char* path) const {
-        return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(port_).arg(QLatin1String(path)));
-    }
-
-private:
-    httplib::Server server_;
-    std::thread thread_;
-    int port_ = -1;
 };
 
 // Receives what PageView hands to the default browser.
