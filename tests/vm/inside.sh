@@ -97,6 +97,11 @@ until grep -q listening /run/kvt-server.log 2>/dev/null; do
 done
 
 # --- the client's namespace ---
+# The root disk is read through an emulated controller: a first dial that had to load pppd,
+# pptp and the libraries from it could take longer than the monitor's 14 seconds.
+cat /usr/sbin/pppd /usr/sbin/pptp /usr/sbin/xl2tpd /usr/lib/pppd/*/*.so "$P/bin/vm_dial_cases" \
+  /usr/lib/x86_64-linux-gnu/libQt6*.so* /usr/lib/x86_64-linux-gnu/libssl.so* \
+  /usr/lib/x86_64-linux-gnu/libcrypto.so* >/dev/null 2>&1
 mkdir -p /tmp/kvt/home /tmp/kvt/hkcu /tmp/kvt/hklm
 ip netns exec cli env HOME=/tmp/kvt/home XDG_RUNTIME_DIR=/tmp/kvt \
   KVT_HKCU_DIR=/tmp/kvt/hkcu KVT_HKLM_DIR=/tmp/kvt/hklm \
@@ -104,6 +109,7 @@ ip netns exec cli env HOME=/tmp/kvt/home XDG_RUNTIME_DIR=/tmp/kvt \
   "$P/bin/vm_dial_cases" 10.77.0.1 10.77.0.1:8006 10.77.0.1:8005 2>/run/client.log
 rc=$?
 say "cases done at $(cut -d" " -f1 /proc/uptime) s"
+grep "^connected:" /run/client.log | sed 's/^/KVT-VM /' 
 if [ $rc -ne 0 ]; then
   for f in /run/client.log /run/server-ppp.log /run/xl2tpd-srv.log /run/kvt-server.log; do
     say "--- $f"; tail -n 60 "$f" 2>/dev/null | sed 's/^/KVT-VM | /'

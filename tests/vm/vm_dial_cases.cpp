@@ -147,6 +147,34 @@ QStringList processNames() {
     return names;
 }
 
+// "name(pid ppid pgrp state)" of every process in this program's namespace but this program:
+// enough to tell an orphan from a zombie and whose group it was in.
+QString processDetails() {
+    const QByteArray ownNamespace = namespaceOf(QByteArrayLiteral("self"));
+    const QString self = QString::number(QCoreApplication::applicationPid());
+    QStringList details;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        if (entry.toLongLong() <= 0 || entry == self ||
+            namespaceOf(entry.toLatin1()) != ownNamespace)
+            continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // pid (comm) state ppid pgrp ...
+        const QByteArray text = stat.readAll();
+        const qsizetype close = text.lastIndexOf(')');
+        const QList<QByteArray> rest = text.mid(close + 2).split(' ');
+        if (close < 0 || rest.size() < 3)
+            continue;
+        details << QStringLiteral("%1(%2 ppid %3 pgrp %4 %5)")
+                       .arg(QString::fromLatin1(
+                                text.mid(text.indexOf('(') + 1, close - text.indexOf('(') - 1)),
+                            entry, QString::fromLatin1(rest[1]), QString::fromLatin1(rest[2]),
+                            QString::fromLatin1(rest[0]));
+    }
+    return details.join(QLatin1Char(' '));
+}
+
 // No process of a dial is left in this program's namespace.
 bool quiet() {
     return processNames() == QStringList{QStringLiteral("vm_dial_cases")};
@@ -239,10 +267,26 @@ public:
         vpn->btn_connClick();
         check(vpn->DialHandle != 0, QStringLiteral("no dial started: ") + mw->statuslabel +
                                         QStringLiteral(" / ") + prompts.last);
-        check(waitConnected(), QStringLiteral("not connected: ") + mw->statuslabel +
-                                   QStringLiteral(" / ") + connection().StatusStr);
+        QElapsedTimer waited;
+        waited.start();
+        check(waitConnected(), QStringLiteral("not connected after %1 s: ")
+                                       .arg(double(waited.elapsed()) / 1000.0, 0, 'f', 1) +
+                                   mw->statuslabel + QStringLiteral(" / ") +
+                                   connection().StatusStr + QStringLiteral(" / ") + dialDetails());
     }
     RasConnection& connection() { return ras->connection(); }
+    // What the monitor saw of the dial, for a failure's report.
+    QString dialDetails() {
+        return QStringLiteral("handle %1 running %2 state %3 btn_conn %4 dialupstatus %5 "
+                              "dialupcheck %6 processes %7")
+            .arg(vpn->DialHandle)
+            .arg(ras->dialer().isRunning(vpn->DialHandle))
+            .arg(ras->dialer().state(vpn->DialHandle))
+            .arg(mw->isControlEnabled("btn_conn"))
+            .arg(mw->dialupstatus.isActive())
+            .arg(mw->dialupcheck.isActive())
+            .arg(processDetails());
+    }
 
     // Nothing of a dial is left: no pppd, pptp or xl2tpd of ours, no entry, no run folder
     // content, no PPP interface.
@@ -252,8 +296,7 @@ public:
         // but this program may be left.
         check(waitFor([&] { return quiet() && pppInterfaces().isEmpty(); }, 30),
               w + QStringLiteral("left behind: processes %1, interfaces %2")
-                      .arg(processNames().join(QLatin1Char(' ')),
-                           pppInterfaces().join(QLatin1Char(','))));
+                      .arg(processDetails(), pppInterfaces().join(QLatin1Char(','))));
         const QStringList entries = QDir(config.peersDir).entryList(QDir::Files);
         check(entries.isEmpty(), w + QStringLiteral("entries left: ") + entries.join(' '));
         const QStringList runs =
@@ -352,8 +395,8 @@ int main(int argc, char** argv) {
         // pptp runs as its GRE gateway and its call manager.
         check(processes("pppd").size() == 1 && processes("pptpgw").size() == 1 &&
                   processes("pptpcm").size() == 1,
-              QStringLiteral("the dial's processes while connected: ") +
-                  processNames().join(QLatin1Char(' ')));
+              QStringLiteral("the dial's processes while connected: ") + processDetails());
+        std::fprintf(stderr, "connected: %s\n", qPrintable(processDetails()));
         c.disconnect();
         c.verifyNothingLeft("after disconnect");
         return up;
@@ -441,6 +484,7 @@ int main(int argc, char** argv) {
         // What the leak check looks for is there while the line is up.
         check(processes("xl2tpd").size() == 1 && processes("pppd").size() == 1,
               QStringLiteral("the dial's xl2tpd and pppd are not found while connected"));
+        std::fprintf(stderr, "connected: %s\n", qPrintable(processDetails()));
         c.disconnect();
         c.verifyNothingLeft("after disconnect");
         return up;

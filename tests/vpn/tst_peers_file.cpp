@@ -107,7 +107,8 @@ private Q_SLOTS:
         const ComposedPeersFile file = ComposePeersFile(entry, QStringLiteral("/usr/sbin/pptp"));
         QCOMPARE(file.error, 0);
         const QList<QByteArray> words = pppdWords(file.text);
-        QCOMPARE(optionValue(words, "pty"), "'/usr/sbin/pptp' vpn1.example.net --nolaunchpppd");
+        QCOMPARE(optionValue(words, "pty"),
+                 "exec '/usr/sbin/pptp' vpn1.example.net --nolaunchpppd");
         QCOMPARE(optionValue(words, "user"), "demo");
         QCOMPARE(optionValue(words, "password"), "demo123");
         // MS-CHAP v2 only, 128-bit MPPE required.
@@ -234,7 +235,7 @@ private Q_SLOTS:
             ComposePeersFile(modeOneEntry(), QStringLiteral("/opt/it's \"odd\"/pptp"));
         QCOMPARE(file.error, 0);
         QCOMPARE(optionValue(pppdWords(file.text), "pty"),
-                 "'/opt/it'\\''s \"odd\"/pptp' vpn1.example.net --nolaunchpppd");
+                 "exec '/opt/it'\\''s \"odd\"/pptp' vpn1.example.net --nolaunchpppd");
     }
 
     void headerMustBeComplete() {

@@ -41,6 +41,13 @@ bool writeText(const QString& path, const QByteArray& text) {
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) == text.size();
 }
 
+// Whether a process runs: it exists and is not a zombie waiting for whoever adopted it.
+bool processAlive(const QByteArray& pid) {
+    const QByteArray stat = readAll(QStringLiteral("/proc/%1/stat").arg(QString::fromLatin1(pid)));
+    const qsizetype close = stat.lastIndexOf(')');
+    return close > 0 && stat.size() > close + 2 && stat.at(close + 2) != 'Z';
+}
+
 } // namespace
 
 class TestPppdRemoteAccess : public QObject {
@@ -219,6 +226,33 @@ private Q_SLOTS:
         QCOMPARE(connection().DisconnectEx(handle, true, 200), 0);
         QVERIFY(!ras->dialer().isRunning(handle));
         QCOMPARE(int(connection().ConnectState), RasStateDisconnected);
+    }
+
+    // A pty helper that misses pppd's end (pptp once stayed, copying nothing, after pppd had
+    // gone) is ended with the dial, however the dial ends.
+    void helpersLeftByPppdEndWithTheDial_data() {
+        QTest::addColumn<bool>("userHangUp");
+        QTest::newRow("our hang-up") << true;
+        QTest::newRow("the link drops") << false;
+    }
+    void helpersLeftByPppdEndWithTheDial() {
+        QFETCH(bool, userHangUp);
+        const QString pidFile = dir->filePath(QStringLiteral("pty-helper"));
+        qputenv("KVT_STANDIN_PTY_LEFT", QFile::encodeName(pidFile));
+        const QString name = QStringLiteral("0105973464");
+        QCOMPARE(putEntry(name), 0);
+        const RasHandle handle = dial(name);
+        QTRY_COMPARE_WITH_TIMEOUT(int(connection().ConnectState), RasStateConnected, WaitMs);
+        qunsetenv("KVT_STANDIN_PTY_LEFT");
+        const QByteArray helper = readAll(pidFile).trimmed();
+        QVERIFY(!helper.isEmpty());
+        QVERIFY(processAlive(helper));
+        if (userHangUp)
+            QCOMPARE(connection().DisconnectEx(handle, true, 3000), 0);
+        else
+            ::kill(pid_t(ras->dialer().processId(handle)), SIGUSR1);
+        QTRY_VERIFY_WITH_TIMEOUT(!ras->dialer().isRunning(handle), WaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!processAlive(helper), WaitMs);
     }
 
     void unknownHandles() {

@@ -86,8 +86,11 @@ ComposedPeersFile ComposePeersFile(const RasEntryEditor& entry, const QString& p
     t += ServerLine + entry.LocalPhoneNumber.toLatin1() + '\n';
 
     if (!l2tp) {
-        const QString command = ShellQuoted(pptpProgram) + QLatin1Char(' ') +
-                                entry.LocalPhoneNumber + QStringLiteral(" --nolaunchpppd");
+        // pppd runs its pty command through sh and signals only its own child when it ends:
+        // `exec` makes that child pptp itself, so pptp hears the hang-up.
+        const QString command = QStringLiteral("exec ") + ShellQuoted(pptpProgram) +
+                                QLatin1Char(' ') + entry.LocalPhoneNumber +
+                                QStringLiteral(" --nolaunchpppd");
         const std::optional<QByteArray> pty = PppdQuotedWord(command);
         if (!pty)
             return refuse(QStringLiteral("the pptp program path cannot be written"));

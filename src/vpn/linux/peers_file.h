@@ -44,7 +44,7 @@ struct ComposedPeersFile {
 };
 
 // The peers file of an entry: mode two for VpnStrategy 3 (the options xl2tpd gives pppd),
-// else mode one, whose pty runs `pptpProgram <server> --nolaunchpppd`. Credentials go in as
+// else mode one, whose pty runs `exec pptpProgram <server> --nolaunchpppd`. Credentials go in as
 // pppd's `user` and `password` options; the file must therefore be readable by its owner only.
 ComposedPeersFile ComposePeersFile(const RasEntryEditor& entry, const QString& pptpProgram);
 

@@ -14,6 +14,9 @@
 
 #include <optional>
 
+#include <csignal>
+#include <unistd.h>
+
 namespace kvt {
 
 namespace {
@@ -23,6 +26,9 @@ constexpr std::size_t KeptFinishedDials = 32;
 
 // Wait after SIGKILL for the process to be reaped.
 constexpr int ReapAfterKillMs = 1000;
+
+// How long what is left of a dial's process group may take to end after SIGTERM.
+constexpr int GroupGraceMs = 2000;
 
 QString missingProgramText(const QString& what, const QString& configured, const char* package,
                            const char* variable) {
@@ -45,6 +51,9 @@ struct PppdDialer::Dial {
     QString entryName;
     bool l2tp = false;
     QProcess* process = nullptr;
+    // The process group of the dial's programs: pppd with its pty (pptp and its call manager),
+    // or xl2tpd with its pppd. Whatever of it outlives the main program is ended with it.
+    pid_t group = 0;
     QString runDir;
     int state = RasStateOpenPort;
     bool linkUp = false;
@@ -75,7 +84,12 @@ PppdDialer::PppdDialer(PppdConfig config, QObject* parent)
 
 PppdDialer::~PppdDialer() {
     hangUpAll(3000);
+    // No event loop will run the grace timers any more.
+    for (const pid_t group : endingGroups_)
+        ::kill(-group, SIGKILL);
     for (auto& [handle, dial] : dials_) {
+        if (dial->group > 0)
+            ::kill(-dial->group, SIGKILL);
         if (dial->process) {
             dial->process->disconnect(this);
             delete dial->process;
@@ -212,11 +226,16 @@ PppdDialer::Started PppdDialer::startPptp(Dial& dial, const QString& pppd,
         return started;
     }
     QProcess* process = newProcess(dial);
+    // A group of its own, which pptp and its call manager join; without it they would share
+    // the client's group and nothing could end them once pppd has gone.
+    process->setChildProcessModifier([] { ::setpgid(0, 0); });
     process->start(pppd, {QStringLiteral("file"), entryPath, QStringLiteral("nodetach")});
     if (!process->waitForStarted()) {
         started.error = RasErrorPortNotAvailable;
         started.text = QStringLiteral("pppd could not be started: %1").arg(process->errorString());
+        return started;
     }
+    dial.group = pid_t(process->processId());
     return started;
 }
 
@@ -283,7 +302,10 @@ PppdDialer::Started PppdDialer::startL2tp(Dial& dial, const QByteArray& options,
         started.error = RasErrorPortNotAvailable;
         started.text =
             QStringLiteral("xl2tpd could not be started: %1").arg(process->errorString());
+        return started;
     }
+    // xl2tpd leads a process group of its own, which the pppd it starts joins.
+    dial.group = pid_t(process->processId());
     return started;
 }
 
@@ -387,11 +409,27 @@ void PppdDialer::finish(Dial& dial, int exitCode, QProcess::ExitStatus status) {
     dial.process = nullptr;
     process->disconnect(this);
     process->deleteLater();
+    endGroup(dial);
     if (!dial.runDir.isEmpty()) {
         QDir(dial.runDir).removeRecursively();
         dial.runDir.clear();
     }
     setState(dial, StateAfterPppdExit(pppdStatus, dial.linkUp, dial.hungUp));
+}
+
+void PppdDialer::endGroup(Dial& dial) {
+    // The main program has ended and been reaped; its group lives on only while one of its
+    // members does (a pptp still copying packets, a pppd still running its scripts), and
+    // until then its number cannot be given to another process.
+    const pid_t group = dial.group;
+    dial.group = 0;
+    if (group <= 0 || ::kill(-group, SIGTERM) != 0)
+        return;
+    endingGroups_.insert(group);
+    QTimer::singleShot(GroupGraceMs, this, [this, group] {
+        if (endingGroups_.erase(group) != 0)
+            ::kill(-group, SIGKILL);
+    });
 }
 
 void PppdDialer::setState(Dial& dial, int state) {

@@ -9,6 +9,9 @@
 
 #include <map>
 #include <memory>
+#include <set>
+
+#include <sys/types.h>
 
 namespace kvt {
 
@@ -66,10 +69,12 @@ private:
     void finish(Dial& dial, int exitCode, QProcess::ExitStatus status);
     void setState(Dial& dial, int state);
     void endL2tpDaemon(Dial& dial);
+    void endGroup(Dial& dial);
     void forgetOldDials();
 
     PppdConfig config_;
     std::map<RasHandle, std::unique_ptr<Dial>> dials_;
+    std::set<pid_t> endingGroups_; // groups sent SIGTERM, to be sent SIGKILL after a grace
     RasHandle nextHandle_ = 1;
 };
 
