@@ -367,6 +367,30 @@ void runCase(const QString& name, const std::function<QString()>& body) {
     std::fflush(stdout);
 }
 
+// One dial before the cases, outside the monitor's 14-second limit: the first pppd, pptp and
+// server-side pppd of a fresh machine start from a cold disk cache under emulation, which on a
+// slow host alone can take longer than that.
+void warmUp() {
+    QElapsedTimer timer;
+    timer.start();
+    signInAs(QStringLiteral("demo"), QStringLiteral("demo123"));
+    ReplaceLineCatalogue(ownCatalogue());
+    {
+        Client c;
+        c.showArea(QStringLiteral("VM"));
+        c.selectLine(QStringLiteral("server"));
+        c.vpn->btn_connClick();
+        c.mw->dialupcheck.stop();
+        const bool up = c.waitConnected();
+        std::printf("WARM-UP dial %s after %.1f s\n", up ? "connected" : "failed",
+                    double(timer.elapsed()) / 1000.0);
+        std::fflush(stdout);
+        c.vpn->btn_disconnClick();
+    }
+    VpnConnected = 0;
+    waitFor([] { return allProcesses("pppd").isEmpty() && quiet(); }, 30);
+}
+
 const QString PptpPeer = QStringLiteral("192.168.77.1");
 const QString L2tpPeer = QStringLiteral("192.168.78.1");
 
@@ -384,6 +408,7 @@ int main(int argc, char** argv) {
     const QString fallbackNode = args[3];
     UiLanguage = 0;
     InstallPrompts(&prompts);
+    warmUp();
 
     runCase(QStringLiteral("mode-one-connect-disconnect"), [] {
         signInAs(QStringLiteral("demo"), QStringLiteral("demo123"));
