@@ -702,6 +702,37 @@ private Q_SLOTS:
         }
     }
 
+    // Keys move the focused row with the current one; only a click chooses the line.
+    void arrowKeysMoveTheFocusedRow() {
+        MainWindowEngine engine;
+        Tfrmmain main;
+        main.setEngine(&engine);
+        QList<ps> records;
+        for (const char* name : {"a", "b", "c"}) {
+            ps r;
+            r.name = QString::fromLatin1(name);
+            r.delay = QStringLiteral("10");
+            records.append(r);
+        }
+        engine.lineList().fill(records);
+        engine.IPAddrTxt = QStringList{"a", "b", "c"};
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        clickRow(main.vt1(), 0);
+        const int clicked = engine.lineList().focusedRow();
+        const QString chosen = engine.IPAddrTxt.value(engine.IPAddrTxtIndex);
+        QVERIFY(!chosen.isEmpty());
+        main.vt1()->setFocus();
+        QTest::keyClick(main.vt1(), Qt::Key_Down);
+        QCOMPARE(engine.lineList().focusedRow(), clicked + 1);
+        QCOMPARE(main.vt1()->currentIndex().row(), clicked + 1);
+        QVERIFY(
+            main.vt1()->model()->index(clicked + 1, 0).data(LineListModel::FocusedRole).toBool());
+        QCOMPARE(engine.IPAddrTxt.value(engine.IPAddrTxtIndex), chosen);
+        QTest::keyClick(main.vt1(), Qt::Key_End);
+        QCOMPARE(engine.lineList().focusedRow(), 2);
+    }
+
     // Connect and Disconnect from the main window reach the connection engine; pppd and pptp
     // are the stand-ins of tests/fixtures, since this kernel has no PPP.
     void connectAndDisconnectFromTheWindow() {

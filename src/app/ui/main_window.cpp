@@ -137,6 +137,10 @@ Tfrmmain::Tfrmmain(QWidget* parent) : QMainWindow(parent) {
     });
     connect(vt1_, &QTreeView::clicked, this, &Tfrmmain::vt1Click);
     connect(vt1_, &QTreeView::doubleClicked, this, &Tfrmmain::vt1DblClick);
+    connect(vt1_, &LineListView::currentMovedByKey, this, [this](const QModelIndex& current) {
+        if (engine_)
+            engine_->lineList().setFocusedRow(current.row());
+    });
     connect(vt1_->header(), &QHeaderView::sectionClicked, this, &Tfrmmain::vt1HeaderClick);
     connect(vt1_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { linemenu_->popup(vt1_->viewport()->mapToGlobal(pos)); });

@@ -1,5 +1,7 @@
 #include "lines/ui/line_list_view.h"
 
+#include <QKeyEvent>
+
 #include "lines/line_list_model.h"
 
 #include <QFontMetrics>
@@ -133,6 +135,14 @@ bool LineListView::setColumnTitle(int column, const QString& text) {
 
 QString LineListView::columnTitle(int column) const {
     return model() ? model()->headerData(column, Qt::Horizontal).toString() : QString();
+}
+
+void LineListView::keyPressEvent(QKeyEvent* event) {
+    const QPersistentModelIndex before = currentIndex();
+    QTreeView::keyPressEvent(event);
+    const QModelIndex after = currentIndex();
+    if (after.isValid() && after.row() != before.row())
+        Q_EMIT currentMovedByKey(after);
 }
 
 void LineListView::applyColumnWidths() {

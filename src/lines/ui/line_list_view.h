@@ -38,6 +38,14 @@ public:
     bool setColumnTitle(int column, const QString& text);
     QString columnTitle(int column) const;
 
+Q_SIGNALS:
+    // The arrow, page or home/end keys moved the current row. A row click is the window's to
+    // handle; a key only moves the focused row, as it does in the list the design came from.
+    void currentMovedByKey(const QModelIndex& current);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void applyColumnWidths();
 
