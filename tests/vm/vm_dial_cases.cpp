@@ -497,6 +497,40 @@ int main(int argc, char** argv) {
             .arg(up);
     });
 
+    runCase(QStringLiteral("link-lost"), [] {
+        // The client's only link goes down while connected: no hang-up reaches either side,
+        // only pppd's echo requests go unanswered. The dial ends by pppd's own decision, and
+        // nothing of it (pptp least of all, which nobody tells) may stay behind.
+        signInAs(QStringLiteral("demo"), QStringLiteral("demo123"));
+        ReplaceLineCatalogue(ownCatalogue());
+        Client c;
+        c.showArea(QStringLiteral("VM"));
+        c.connectLine(QStringLiteral("server"));
+        c.verifyConnected(PptpPeer);
+        const RasHandle handle = c.vpn->DialHandle;
+        const auto setLink = [](const char* state) {
+            return QProcess::execute(QStringLiteral("ip"),
+                                     {QStringLiteral("link"), QStringLiteral("set"),
+                                      QStringLiteral("veth-c"), QLatin1String(state)}) == 0;
+        };
+        check(setLink("down"), QStringLiteral("could not take the link down"));
+        struct LinkBack {
+            std::function<bool(const char*)> set;
+            ~LinkBack() { set("up"); }
+        } linkBack{setLink};
+        QElapsedTimer lost;
+        lost.start();
+        check(waitFor([&] { return !c.ras->dialer().isRunning(handle); }, 120),
+              QStringLiteral("pppd did not notice the lost link"));
+        const qint64 noticed = lost.elapsed();
+        check(waitFor([&] { return VpnConnected == 0; }, 60),
+              QStringLiteral("the watchdog did not notice the lost link"));
+        check(c.mw->statuslabel == QStringLiteral("已断开连接"),
+              QStringLiteral("status ") + c.mw->statuslabel);
+        c.verifyNothingLeft("after the lost link");
+        return QStringLiteral("pppd gave up after %1 s").arg(double(noticed) / 1000.0, 0, 'f', 1);
+    });
+
     runCase(QStringLiteral("mode-two-connect-disconnect"), [] {
         signInAs(QStringLiteral("demo"), QStringLiteral("demo123"));
         ReplaceLineCatalogue(ownCatalogue());
