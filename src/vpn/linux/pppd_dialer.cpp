@@ -27,8 +27,9 @@ constexpr std::size_t KeptFinishedDials = 32;
 // Wait after SIGKILL for the process to be reaped.
 constexpr int ReapAfterKillMs = 1000;
 
-// How long what is left of a dial's process group may take to end after SIGTERM.
-constexpr int GroupGraceMs = 2000;
+// How long what is left of a dial's process group may take to end after SIGTERM: in mode two
+// that is pppd itself, whose link termination waits up to 3 s for the server's answer.
+constexpr int GroupGraceMs = 5000;
 
 QString missingProgramText(const QString& what, const QString& configured, const char* package,
                            const char* variable) {
