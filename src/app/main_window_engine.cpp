@@ -8,8 +8,8 @@
 #include "app/user_prompts.h"
 #include "backend/deployment.h"
 #include "backend/http_exchange.h"
-#include "backend/md5_hex.h"
 #include "backend/script_url.h"
+#include "backend/session_keys.h"
 #include "backend/session_state.h"
 #include "lines/line_catalogue.h"
 #include "lines/line_list_model.h"
@@ -24,10 +24,6 @@ namespace {
 void setUp(QTimer& timer, const char* name, int intervalMs) {
     timer.setObjectName(QString::fromLatin1(name));
     timer.setInterval(intervalMs);
-}
-
-QString fromView(std::string_view text) {
-    return QString::fromLatin1(text.data(), qsizetype(text.size()));
 }
 
 // The selection a stored index gives a list: the index when it is inside the list, else none.
@@ -127,16 +123,15 @@ void MainWindowEngine::mainshowTimer() {
             SelectArea(zz);
 
         SessionState& s = Session();
-        s.SessionKey1 = Md5Hex(s.UserDigest + s.PasswordDigest + fromView(deployment::K1));
-        s.SessionKey2 = Md5Hex(s.SessionKey1 + fromView(deployment::K2));
+        DeriveSessionKeys(s);
 
         run(applyRouteMode);
         linelabel = LineLabelText(IPAddrTxtText());
         Q_EMIT statusPanelChanged();
         Q_EMIT pagesRequested(QStringLiteral("http://%1%2maintop.htm")
-                                  .arg(s.BackendHost, fromView(deployment::PagePath)),
+                                  .arg(s.BackendHost, DeploymentText(deployment::PagePath)),
                               QStringLiteral("http://%1%2news.htm")
-                                  .arg(s.BackendHost, fromView(deployment::PagePath)));
+                                  .arg(s.BackendHost, DeploymentText(deployment::PagePath)));
         run(readLocalDns);
     }
     ShowInitPending = QStringLiteral("1");

@@ -13,21 +13,13 @@
 #include "backend/main_node.h"
 #include "backend/md5_hex.h"
 #include "backend/script_url.h"
+#include "backend/session_keys.h"
 #include "backend/session_state.h"
 #include "lines/line_catalogue.h"
 
 namespace kvt {
 
-namespace {
-
-QString fromView(std::string_view text) {
-    return QString::fromLatin1(text.data(), qsizetype(text.size()));
-}
-
-// The version text whose presence in the main node's answer announces a newer client.
-const QString kUpdateAnnouncedVersion = QStringLiteral("8.1.2");
-
-} // namespace
+namespace {} // namespace
 
 LoginEngine::LoginEngine(MainWindowEngine* mainWindow, QObject* parent)
     : QObject(parent), mainWindow_(mainWindow) {
@@ -98,8 +90,7 @@ void LoginEngine::btn_loginClick() {
     SessionState& s = Session();
     const QString user = edt_user.trimmed();
     const QString password = edt_pass.trimmed();
-    s.UserDigest = Md5Hex(Md5Hex(user) + fromView(deployment::W4));
-    s.PasswordDigest = Md5Hex(Md5Hex(password) + fromView(deployment::W5));
+    SetCredentialDigests(s, user, password);
     s.CredentialDigest = Md5Hex(user + password);
     s.ViewToken = Md5Hex(Md5Hex(s.CredentialDigest).mid(10, 22)).left(8);
 
@@ -116,7 +107,7 @@ void LoginEngine::btn_loginClick() {
     }
 
     // F. Version check.
-    if (s.LatestVersion == kUpdateAnnouncedVersion) {
+    if (s.LatestVersion == DeploymentText(deployment::ClientVersion)) {
         s.UpdateNoticeCount = 0;
         if (mainWindow_)
             mainWindow_->vercheck.start();
@@ -174,7 +165,7 @@ void LoginEngine::succeed(const QString& answer) {
     // H.1
     s.LoginSucceeded = 1;
     const QString scripts =
-        QStringLiteral("http://") + s.BackendHost + fromView(deployment::ScriptPath);
+        QStringLiteral("http://") + s.BackendHost + DeploymentText(deployment::ScriptPath);
     s.PasswordUrl = scripts + QStringLiteral("mypass_savekvt802.php");
     s.RegisterUrl = scripts + QStringLiteral("user_self_new_savekvt802.php");
     s.TopUpUrl = scripts + QStringLiteral("reckon_new_savekvt802.php");

@@ -12,6 +12,7 @@
 #include "backend/http_exchange.h"
 #include "backend/md5_hex.h"
 #include "backend/script_url.h"
+#include "backend/session_keys.h"
 #include "backend/session_state.h"
 #include "backend/split.h"
 #include "lines/line_catalogue.h"
@@ -25,10 +26,6 @@
 namespace kvt {
 
 namespace {
-
-QString fromView(std::string_view text) {
-    return QString::fromLatin1(text.data(), qsizetype(text.size()));
-}
 
 bool isRealmMark(const QString& mark) {
     return mark == u"3" || mark == u"4" || mark == u"5" || mark == u"6" || mark == u"7";
@@ -105,8 +102,8 @@ void VpnEngine::connectProcedure(bool userConnect) {
 
     // 10.
     const SessionState& session = Session();
-    LineQueryCheckcode =
-        Md5Hex(session.SessionKey1 + fromView(deployment::CheckcodeWord) + session.SessionKey2);
+    LineQueryCheckcode = Md5Hex(session.SessionKey1 + DeploymentText(deployment::CheckcodeWord) +
+                                session.SessionKey2);
 
     // 11.
     editor.DeviceType = QStringLiteral("vpn");

@@ -11,10 +11,9 @@
 #include "app/shared_flags.h"
 #include "app/ui_language.h"
 #include "app/user_prompts.h"
-#include "backend/deployment.h"
 #include "backend/endpoints.h"
 #include "backend/login_engine.h"
-#include "backend/md5_hex.h"
+#include "backend/session_keys.h"
 #include "backend/session_state.h"
 #include "lines/line_catalogue.h"
 #include "netcfg/network_configuration.h"
@@ -44,10 +43,6 @@ namespace {
 
 QString serverAddress;
 int failures = 0;
-
-QString fromView(std::string_view text) {
-    return QString::fromLatin1(text.data(), qsizetype(text.size()));
-}
 
 // Routes are not this program's concern: the tunnel's default route is pppd's.
 class NoRoutes final : public NetworkConfiguration {
@@ -86,10 +81,8 @@ void signInAs(const QString& user, const QString& password) {
     s.LoginPassword = password;
     s.LoginAnswer = QStringLiteral("到期时间：2030-01-01");
     s.BackendHost = QStringLiteral("127.0.0.1:9");
-    s.UserDigest = Md5Hex(Md5Hex(user) + fromView(deployment::W4));
-    s.PasswordDigest = Md5Hex(Md5Hex(password) + fromView(deployment::W5));
-    s.SessionKey1 = Md5Hex(s.UserDigest + s.PasswordDigest + fromView(deployment::K1));
-    s.SessionKey2 = Md5Hex(s.SessionKey1 + fromView(deployment::K2));
+    SetCredentialDigests(s, user, password);
+    DeriveSessionKeys(s);
 }
 
 QString catalogueLine(const char* name, const QString& address, const char* mark) {

@@ -11,6 +11,7 @@
 #include "app/ui_language.h"
 #include "backend/deployment.h"
 #include "backend/md5_hex.h"
+#include "backend/session_keys.h"
 #include "backend/session_state.h"
 #include "lines/line_catalogue.h"
 #include "lines/line_list_model.h"
@@ -46,10 +47,6 @@ namespace {
 constexpr int WaitMs = 20000;
 const QString Area = QStringLiteral("测试区");
 const QString Script = QStringLiteral("/sysadmin/useradmin/ipcheckkvt802.php");
-
-QString fromView(std::string_view text) {
-    return QString::fromLatin1(text.data(), qsizetype(text.size()));
-}
 
 // A catalogue line: scrambled address, online rate, 0, mark (no mark: three fields only).
 QString line(const char* name, const std::string& address, const char* mark) {
@@ -125,10 +122,8 @@ void signInAs(const QString& user, const QString& password, const QString& backe
     s.LoginPassword = password;
     s.LoginAnswer = QStringLiteral("到期时间：2030-01-01");
     s.BackendHost = backendHost;
-    s.UserDigest = Md5Hex(Md5Hex(user) + fromView(deployment::W4));
-    s.PasswordDigest = Md5Hex(Md5Hex(password) + fromView(deployment::W5));
-    s.SessionKey1 = Md5Hex(s.UserDigest + s.PasswordDigest + fromView(deployment::K1));
-    s.SessionKey2 = Md5Hex(s.SessionKey1 + fromView(deployment::K2));
+    SetCredentialDigests(s, user, password);
+    DeriveSessionKeys(s);
 }
 
 } // namespace
@@ -332,8 +327,9 @@ private Q_SLOTS:
         const RecordedRequest request = recorder->lastRequest();
         QCOMPARE(request.method, QByteArray("POST"));
         QCOMPARE(request.path, Script.toUtf8());
-        const QString checkcode = Md5Hex(
-            Session().SessionKey1 + fromView(deployment::CheckcodeWord) + Session().SessionKey2);
+        const QString checkcode =
+            Md5Hex(Session().SessionKey1 + DeploymentText(deployment::CheckcodeWord) +
+                   Session().SessionKey2);
         QCOMPARE(vpn->LineQueryCheckcode, checkcode);
         const QStringList fields = QString::fromUtf8(request.body).split(QLatin1Char('&'));
         QCOMPARE(fields.size(), 4);
