@@ -78,6 +78,11 @@ bool BatchSpeedTest::feederRunning() const {
     return feederActive_;
 }
 
+int BatchSpeedTest::feederRowWaits() const {
+    std::lock_guard lock(mutex_);
+    return rowWaits_;
+}
+
 void BatchSpeedTest::btn_speedClick() {
     if (main_.IPAddrTxtText().trimmed().isEmpty()) {
         Prompts().focus(QStringLiteral("IPAddrTxt"));
@@ -201,6 +206,7 @@ void BatchSpeedTest::feed(QList<MythreadData> order) {
                 std::unique_lock lock(mutex_);
                 if (!keepFeeding(lock))
                     return;
+                ++rowWaits_;
                 wake_.wait_for(lock, std::chrono::milliseconds(feedIntervalMs_.load()),
                                [this] { return stopping_; });
                 // No more tasks waiting than there are threads: with many silent lines the

@@ -65,6 +65,9 @@ public:
     // many feeders were started so far.
     bool feederRunning() const;
     int feedersStarted() const { return feedersStarted_; }
+    // How many times a feeder has gone to sleep before queueing a row; lets a test know that
+    // the feeder has checked the flag and is now waiting.
+    int feederRowWaits() const;
     // Results written into rows so far, and results handed over that found nothing to write:
     // the test was paused before they arrived, or a refill of the list removed their row.
     int resultsApplied() const { return resultsApplied_; }
@@ -115,6 +118,7 @@ private:
     bool feederActive_ = false; // a feeder runs and has not decided to end
     bool stopping_ = false;     // shutdown: everything ends
     int queued_ = 0;            // tasks in tp1's queue not yet started
+    int rowWaits_ = 0;          // see feederRowWaits()
     quint64 orderTicket_ = 0;   // the feeder's last request for the next pass's order
     quint64 answeredTicket_ = 0;
     QList<MythreadData> answeredOrder_;

@@ -232,6 +232,9 @@ private Q_SLOTS:
         batch->setFeedIntervalMs(600000); // the feeder sleeps before its first row
         batch->btn_speedClick();
         QVERIFY(batch->feederRunning());
+        // Only once the feeder sleeps has it checked the flag; a pause before its thread ran
+        // at all would simply end it.
+        QTRY_COMPARE(batch->feederRowWaits(), 1);
         batch->btn_speedClick();
         QVERIFY(batch->feederRunning()); // still asleep: it has not seen the pause
         batch->btn_speedClick();
