@@ -20,6 +20,7 @@
 #include "recording_prompts.h"
 #include "reference_server.h"
 #include "scrambler.h"
+#include "signed_in_session.h"
 #include "stand_in_ppp.h"
 #include "temp_settings.h"
 #include "test_paths.h"
@@ -113,18 +114,6 @@ public:
     int removed = 0;
     bool fail = false;
 };
-
-void signInAs(const QString& user, const QString& password, const QString& backendHost) {
-    SessionState& s = Session();
-    s = {};
-    s.LoginSucceeded = 1;
-    s.LoginUser = user;
-    s.LoginPassword = password;
-    s.LoginAnswer = QStringLiteral("到期时间：2030-01-01");
-    s.BackendHost = backendHost;
-    SetCredentialDigests(s, user, password);
-    DeriveSessionKeys(s);
-}
 
 } // namespace
 
@@ -243,7 +232,7 @@ private Q_SLOTS:
         minimized = speedTestStops = changeTicks = 0;
         trayHints.clear();
         clock = QDateTime(QDate(2025, 1, 5), QTime(9, 7, 3, 456));
-        signInAs(QStringLiteral("demo"), QStringLiteral("demo123"), backend->mainHost());
+        SignInAs(QStringLiteral("demo"), QStringLiteral("demo123"), backend->mainHost());
         ReplaceLineCatalogue(catalogueText());
         recorder->clearRequests();
         recorder->setDefaultAnswer(CannedAnswer::text(OwnAccountToken));
